@@ -1,0 +1,45 @@
+# The two commands: `make run` and `make test`. Each installs what is missing,
+# configures and builds first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: run test deps configure build test-asan bench books package fuzz clean
+
+run: build
+	./$(BUILD)/sumgrid
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+deps:
+	@sh scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+# The whole suite under AddressSanitizer and UBSan.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSUMGRID_SANITIZE=ON -DSUMGRID_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  ctest --output-on-failure -j$(JOBS)
+
+# The benchmarks, in a release build of their own.
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSUMGRID_TESTS=OFF
+	cmake --build build-bench -j$(JOBS)
+	@for b in build-bench/bench/*_bench build-bench/bench/*/*_bench; do \
+	  [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; \
+	done; true
+
+# Regenerates the bundled puzzle books from their recorded seeds.
+books: build
+	sh scripts/make-books.sh $(BUILD)/tools/sumgrid-book
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

@@ -1,0 +1,85 @@
+#include "platform/picturebox.h"
+
+#include "platform/keys.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+int16_t buttonCode(Qt::MouseButtons buttons) {
+    int16_t code = 0;
+    if (buttons & Qt::LeftButton)
+        code |= 1;
+    if (buttons & Qt::RightButton)
+        code |= 2;
+    if (buttons & Qt::MiddleButton)
+        code |= 4;
+    return code;
+}
+
+}  // namespace
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    dc_.font.setStyleStrategy(QFont::NoAntialias);
+    dc_.image = &image_;
+    setFontSize(fontPoints_);
+    setSize(QSize(0, 0));
+}
+
+PictureBox::~PictureBox() { endPainting(&dc_); }
+
+void PictureBox::setFontSize(int points) {
+    fontPoints_ = points;
+    ::setFontSize(&dc_, points);
+}
+
+void PictureBox::Refresh() {
+    endPainting(&dc_);
+    repaint();
+}
+
+const QImage& PictureBox::image() {
+    endPainting(&dc_);
+    return image_;
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    endPainting(&dc_);
+    QPainter p(this);
+    p.drawImage(event->rect(), image_, event->rect());
+}
+
+void PictureBox::setHeight(int pixels) { setSize(QSize(width(), pixels)); }
+void PictureBox::setWidth(int pixels) { setSize(QSize(pixels, height())); }
+
+void PictureBox::setSize(QSize size) {
+    endPainting(&dc_);
+    QImage grown(size, QImage::Format_RGB32);
+    grown.fill(palette().color(QPalette::Base));
+    if (!image_.isNull())
+        QPainter(&grown).drawImage(0, 0, image_);
+    image_ = grown;
+    setFixedSize(size);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    emit mouseDown(buttonCode(event->button()), shiftState(event->modifiers()), float(event->position().x()),
+                   float(event->position().y()));
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMove(buttonCode(event->buttons()), shiftState(event->modifiers()), float(event->position().x()),
+                   float(event->position().y()));
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    emit keyDown(virtualKeyCode(*event), shiftState(event->modifiers()));
+}
+
+// Tab reaches the box like any other key instead of moving the focus.
+bool PictureBox::focusNextPrevChild(bool) { return false; }
