@@ -1,0 +1,386 @@
+#include "generator.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "geometry.h"
+#include "solver.h"
+
+namespace sumgrid::engine {
+
+CageProfile profileFor(int level, int side) {
+    CageProfile p;
+    switch (level) {
+        case 1: p.minSize = 1; p.weight = {0, 1, 6, 5, 2}; break;
+        case 2: p.minSize = 2; p.weight = {0, 0, 4, 5, 3, 1}; break;
+        case 3: p.minSize = 2; p.weight = {0, 0, 3, 5, 4, 2, 1}; break;
+        default: p.minSize = 2; p.weight = {0, 0, 2, 4, 4, 3, 2, 1}; break;
+    }
+    if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
+    return p;
+}
+
+std::uint64_t puzzleSeed(std::uint64_t bookSeed, int index) {
+    std::uint64_t s = bookSeed ^ (0xD1B54A32D192ED03ull * static_cast<std::uint64_t>(index + 1));
+    return splitmix64(s);
+}
+
+Generator::Generator(int side, std::uint64_t seed) : side_(side), rng_(seed) {}
+
+std::vector<int> Generator::randomSolution() {
+    const Geometry& g = *geometryFor(side_);
+    // Randomised depth-first fill, always at the cell with fewest options.
+    std::vector<int> grid(g.cells, 0);
+    std::vector<Mask> rowUsed(g.side, 0), colUsed(g.side, 0), boxUsed(g.side, 0);
+    struct Frame { int cell; Mask left; };
+    std::vector<Frame> stack;
+    auto options = [&](int c) {
+        return static_cast<Mask>(g.all & ~(rowUsed[g.row(c)] | colUsed[g.col(c)] | boxUsed[g.box(c)]));
+    };
+    auto set = [&](int c, int d) {
+        const Mask b = digitBit(d);
+        grid[c] = d;
+        rowUsed[g.row(c)] |= b;
+        colUsed[g.col(c)] |= b;
+        boxUsed[g.box(c)] |= b;
+    };
+    auto unset = [&](int c) {
+        const Mask b = static_cast<Mask>(~digitBit(grid[c]));
+        rowUsed[g.row(c)] &= b;
+        colUsed[g.col(c)] &= b;
+        boxUsed[g.box(c)] &= b;
+        grid[c] = 0;
+    };
+    auto pick = [&](Mask m) {
+        int k = rng_.below(popcount(m));
+        while (k--) m &= m - 1;
+        return digitOf(m & -m);
+    };
+    for (;;) {
+        int best = -1, bestCount = 99;
+        for (int c = 0; c < g.cells; ++c)
+            if (!grid[c]) {
+                const int n = popcount(options(c));
+                if (n < bestCount) { best = c; bestCount = n; }
+            }
+        if (best < 0) return grid;
+        Mask m = options(best);
+        while (!m) {  // dead end: go back to the last choice that has another option
+            Frame& f = stack.back();
+            unset(f.cell);
+            if (f.left) {
+                best = f.cell;
+                m = f.left;
+                stack.pop_back();
+                break;
+            }
+            stack.pop_back();
+        }
+        const int d = pick(m);
+        stack.push_back({best, static_cast<Mask>(m & ~digitBit(d))});
+        set(best, d);
+    }
+}
+
+bool Generator::growCages(const std::vector<int>& solution, const CageProfile& profile, Killer& out) {
+    const Geometry& g = *geometryFor(side_);
+    std::vector<int> owner(g.cells, -1);
+    std::vector<std::vector<int>> cages;
+    std::vector<Mask> digits;
+    int total = 0;
+    for (int w : profile.weight) total += w;
+    auto freeNeighbours = [&](int c) {
+        int n = 0;
+        for (int x : g.neighbours(c)) n += owner[x] < 0;
+        return n;
+    };
+    std::vector<int> candidates;
+    for (;;) {
+        // Start at a free cell with the fewest free neighbours, so few cells get cut off.
+        int bestFree = 99;
+        candidates.clear();
+        for (int c = 0; c < g.cells; ++c) {
+            if (owner[c] >= 0) continue;
+            const int n = freeNeighbours(c);
+            if (n < bestFree) { bestFree = n; candidates.clear(); }
+            if (n == bestFree) candidates.push_back(c);
+        }
+        if (candidates.empty()) break;
+        const int start = candidates[rng_.below(static_cast<int>(candidates.size()))];
+        int target = rng_.below(total), size = 0;
+        while (target >= profile.weight[size]) target -= profile.weight[size++];
+        const int id = static_cast<int>(cages.size());
+        cages.push_back({start});
+        digits.push_back(digitBit(solution[start]));
+        owner[start] = id;
+        while (static_cast<int>(cages[id].size()) < size) {
+            candidates.clear();
+            for (int c : cages[id])
+                for (int x : g.neighbours(c))
+                    if (owner[x] < 0 && !(digits[id] & digitBit(solution[x])) &&
+                        std::find(candidates.begin(), candidates.end(), x) == candidates.end())
+                        candidates.push_back(x);
+            if (candidates.empty()) break;
+            const int x = candidates[rng_.below(static_cast<int>(candidates.size()))];
+            cages[id].push_back(x);
+            digits[id] |= digitBit(solution[x]);
+            owner[x] = id;
+        }
+    }
+    // Join cages below the minimum size to a neighbour that can take their digits.
+    const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()));
+    for (int id = 0; id < static_cast<int>(cages.size()); ++id) {
+        if (cages[id].empty() || static_cast<int>(cages[id].size()) >= profile.minSize) continue;
+        int best = -1;
+        for (int c : cages[id])
+            for (int x : g.neighbours(c)) {
+                const int o = owner[x];
+                if (o == id || (digits[o] & digits[id]) ||
+                    static_cast<int>(cages[o].size() + cages[id].size()) > maxSize)
+                    continue;
+                if (best < 0 || cages[o].size() < cages[best].size()) best = o;
+            }
+        if (best < 0) return false;
+        for (int c : cages[id]) {
+            owner[c] = best;
+            cages[best].push_back(c);
+        }
+        digits[best] |= digits[id];
+        cages[id].clear();
+    }
+    // Number the cages canonically and record their sums.
+    out.side = side_;
+    out.cageOf = canonicalNumbers(owner);
+    int count = 0;
+    for (int c : out.cageOf) count = std::max(count, c + 1);
+    out.sums.assign(count, 0);
+    for (int c = 0; c < g.cells; ++c) out.sums[out.cageOf[c]] += solution[c];
+    return true;
+}
+
+bool Generator::splitCage(Killer& k, int cage, int minSize) {
+    const Geometry& g = *geometryFor(side_);
+    std::vector<int> cells;
+    for (int c = 0; c < g.cells; ++c)
+        if (k.cageOf[c] == cage) cells.push_back(c);
+    const int n = static_cast<int>(cells.size());
+    if (n < 2 * minSize || n < 2) return false;
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        const int want = minSize + rng_.below(n - 2 * minSize + 1);
+        std::vector<int> part{cells[rng_.below(n)]};
+        while (static_cast<int>(part.size()) < want) {
+            std::vector<int> next;
+            for (int c : part)
+                for (int x : g.neighbours(c))
+                    if (k.cageOf[x] == cage && std::find(part.begin(), part.end(), x) == part.end() &&
+                        std::find(next.begin(), next.end(), x) == next.end())
+                        next.push_back(x);
+            if (next.empty()) break;
+            part.push_back(next[rng_.below(static_cast<int>(next.size()))]);
+        }
+        if (static_cast<int>(part.size()) != want) continue;
+        // The rest must stay connected.
+        std::vector<int> rest;
+        for (int c : cells)
+            if (std::find(part.begin(), part.end(), c) == part.end()) rest.push_back(c);
+        std::vector<int> reach{rest.front()};
+        for (std::size_t i = 0; i < reach.size(); ++i)
+            for (int x : g.neighbours(reach[i]))
+                if (std::find(rest.begin(), rest.end(), x) != rest.end() &&
+                    std::find(reach.begin(), reach.end(), x) == reach.end())
+                    reach.push_back(x);
+        if (reach.size() != rest.size()) continue;
+        // The part becomes a new cage; sums follow from the old cage's sum split.
+        const int id = k.cageCount();
+        k.sums.push_back(0);  // the caller recomputes every sum from the solution
+        for (int c : part) k.cageOf[c] = id;
+        return true;
+    }
+    return false;
+}
+
+static void renumber(Killer& k, const std::vector<int>& solution) {
+    k.cageOf = canonicalNumbers(k.cageOf);
+    int count = 0;
+    for (int c : k.cageOf) count = std::max(count, c + 1);
+    k.sums.assign(count, 0);
+    for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
+}
+
+bool Generator::makeUnique(Killer& k, const std::vector<int>& solution, const CageProfile& profile) {
+    std::vector<int> size, order;
+    for (int round = 0; round < 40; ++round) {
+        Solver solver(k);
+        const int n = solver.count(2);
+        if (n == 1) return true;
+        if (n == 0) return false;  // the clues came from a solution, so this means a fault
+        const auto& a = solver.solutions()[0];
+        const auto& b = solver.solutions()[1];
+        size.assign(k.cageCount(), 0);
+        for (int c : k.cageOf) ++size[c];
+        order.clear();
+        for (std::size_t c = 0; c < a.size(); ++c)
+            if (a[c] != b[c] && std::find(order.begin(), order.end(), k.cageOf[c]) == order.end())
+                order.push_back(k.cageOf[c]);
+        for (std::size_t i = order.size(); i > 1; --i)
+            std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
+        std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
+        bool split = false;
+        for (int cage : order)
+            if (splitCage(k, cage, profile.minSize)) {
+                split = true;
+                break;
+            }
+        if (!split) return false;
+        renumber(k, solution);
+    }
+    return false;
+}
+
+bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
+                                    int level, Grade& result) {
+    std::vector<int> size, order;
+    auto grader = std::make_unique<Grader>(k);
+    bool fresh = true;  // the solve covers only the present clues
+    for (int round = 0; round < 60; ++round) {
+        result = grader->run(level);
+        if (result.solved) {
+            // The continued solve may have used harder steps than a fresh one needs.
+            if (!fresh) result = grade(k, level);
+            return result.solved;
+        }
+        if (result.contradiction) return false;
+        // Split a cage where the solve got stuck, preferring large ones.
+        size.assign(k.cageCount(), 0);
+        for (int c : k.cageOf) ++size[c];
+        order.clear();
+        for (std::size_t c = 0; c < k.cageOf.size(); ++c)
+            if (result.grid[c] == 0 && std::find(order.begin(), order.end(), k.cageOf[c]) == order.end())
+                order.push_back(k.cageOf[c]);
+        for (std::size_t i = order.size(); i > 1; --i)
+            std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
+        std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
+        bool split = false;
+        for (int cage : order)
+            if (splitCage(k, cage, profile.minSize)) {
+                split = true;
+                break;
+            }
+        if (split) {
+            renumber(k, solution);
+            grader->refine(k);
+            fresh = false;
+            continue;
+        }
+        // No stuck cage can be split: move a stuck cell into a neighbouring
+        // cage instead. That changes the puzzle rather than tightening it, so
+        // the solve starts again.
+        if (!moveStuckCell(k, solution, result.grid, profile)) return false;
+        renumber(k, solution);
+        grader = std::make_unique<Grader>(k);
+        fresh = true;
+    }
+    return false;
+}
+
+bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const std::vector<int>& found,
+                              const CageProfile& profile) {
+    const Geometry& g = *geometryFor(side_);
+    const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
+    std::vector<int> size(k.cageCount(), 0);
+    std::vector<Mask> digits(k.cageCount(), 0);
+    for (int c = 0; c < g.cells; ++c) {
+        ++size[k.cageOf[c]];
+        digits[k.cageOf[c]] |= digitBit(solution[c]);
+    }
+    std::vector<int> stuck;
+    for (int c = 0; c < g.cells; ++c)
+        if (found[c] == 0) stuck.push_back(c);
+    for (std::size_t i = stuck.size(); i > 1; --i)
+        std::swap(stuck[i - 1], stuck[rng_.below(static_cast<int>(i))]);
+    for (int x : stuck) {
+        const int from = k.cageOf[x];
+        if (size[from] - 1 < profile.minSize) continue;
+        for (int n : g.neighbours(x)) {
+            const int to = k.cageOf[n];
+            if (to == from || size[to] >= maxSize || (digits[to] & digitBit(solution[x]))) continue;
+            // The cage left behind must stay connected.
+            std::vector<int> rest, reach;
+            for (int c = 0; c < g.cells; ++c)
+                if (k.cageOf[c] == from && c != x) rest.push_back(c);
+            reach.push_back(rest.front());
+            for (std::size_t i = 0; i < reach.size(); ++i)
+                for (int y : g.neighbours(reach[i]))
+                    if (k.cageOf[y] == from && y != x && std::find(reach.begin(), reach.end(), y) == reach.end())
+                        reach.push_back(y);
+            if (reach.size() != rest.size()) continue;
+            k.cageOf[x] = to;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Generator::hardenToLevel(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
+                              int level, Grade& result) {
+    const Geometry& g = *geometryFor(side_);
+    const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
+    int failures = 0;
+    while (result.level < level && failures < 12) {
+        // Adjacent cage pairs that can join: no shared digit, not too large.
+        std::vector<int> size(k.cageCount(), 0);
+        std::vector<Mask> digits(k.cageCount(), 0);
+        for (int c = 0; c < g.cells; ++c) {
+            ++size[k.cageOf[c]];
+            digits[k.cageOf[c]] |= digitBit(solution[c]);
+        }
+        std::vector<std::pair<int, int>> pairs;
+        for (int c = 0; c < g.cells; ++c)
+            for (int n : g.neighbours(c)) {
+                const int a = k.cageOf[c], b = k.cageOf[n];
+                if (a < b && !(digits[a] & digits[b]) && size[a] + size[b] <= maxSize &&
+                    std::find(pairs.begin(), pairs.end(), std::make_pair(a, b)) == pairs.end())
+                    pairs.emplace_back(a, b);
+            }
+        if (pairs.empty()) return false;
+        const auto [a, b] = pairs[rng_.below(static_cast<int>(pairs.size()))];
+        Killer joined = k;
+        for (int& c : joined.cageOf)
+            if (c == b) c = a;
+        renumber(joined, solution);
+        Grade trial = grade(joined, level);
+        if (!trial.solved) {
+            ++failures;
+            continue;
+        }
+        k = std::move(joined);
+        result = std::move(trial);
+    }
+    return result.level == level;
+}
+
+Generated Generator::generate(int level, int maxAttempts) {
+    Generated out;
+    const CageProfile profile = profileFor(level, side_);
+    std::vector<int> solution;
+    for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
+        if (attempt % 8 == 1) solution = randomSolution();
+        Killer k;
+        Grade g;
+        if (!growCages(solution, profile, k)) continue;
+        if (!simplifyUntilGraded(k, solution, profile, level, g)) continue;
+        if (g.level < level && !hardenToLevel(k, solution, profile, level, g)) continue;
+        // A solve by sound deductions already implies uniqueness; the search
+        // proves it independently.
+        Solver proof(k);
+        if (proof.count(2) != 1 || proof.solutions()[0] != solution) continue;
+        out.killer = std::move(k);
+        out.solution = solution;
+        out.grade = std::move(g);
+        out.attempts = attempt;
+        return out;
+    }
+    return out;
+}
+
+}  // namespace sumgrid::engine

@@ -1,0 +1,64 @@
+// Board geometry for a grid of any supported side: the cell numbering, the
+// rows, columns and boxes, and the candidate bit masks shared by the engine.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace sumgrid::engine {
+
+// One bit per digit: digit d is bit d - 1. Sides up to 15 fit in 16 bits.
+using Mask = std::uint16_t;
+
+constexpr int kMaxSide = 15;
+constexpr int kMaxCells = kMaxSide * kMaxSide;
+
+inline Mask digitBit(int d) { return static_cast<Mask>(1u << (d - 1)); }
+inline int popcount(unsigned m) {
+    m = m - ((m >> 1) & 0x55555555u);
+    m = (m & 0x33333333u) + ((m >> 2) & 0x33333333u);
+    return static_cast<int>((((m + (m >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+}
+inline bool singleBit(unsigned m) { return m != 0 && (m & (m - 1)) == 0; }
+// Digit of a single-bit mask.
+inline int digitOf(unsigned m) { return __builtin_ctz(m) + 1; }
+
+struct Geometry {
+    int side = 0;
+    int boxRows = 0;  // rows per box
+    int boxCols = 0;  // columns per box
+    int cells = 0;
+    Mask all = 0;     // every digit 1..side
+    int unitTotal = 0;  // sum of the digits 1..side
+
+    // Units 0..side-1 are rows, side..2side-1 columns, 2side..3side-1 boxes.
+    std::vector<std::vector<int>> units;
+    std::vector<std::vector<int>> unitsOfCell;  // three units per cell
+    std::vector<std::vector<int>> peers;        // cells sharing a unit, without the cell
+    // Runs of adjacent units that the rule of 45 applies to, as unit lists:
+    // each unit alone, runs of adjacent rows or columns short of the whole
+    // grid, runs of adjacent boxes within a band or stack short of all of it.
+    std::vector<std::vector<int>> regions;
+
+    std::vector<std::uint8_t> rowOf, colOf, boxOf;  // per cell
+
+    int row(int cell) const { return rowOf[cell]; }
+    int col(int cell) const { return colOf[cell]; }
+    int box(int cell) const { return boxOf[cell]; }
+    bool sees(int a, int b) const {
+        return a != b && (rowOf[a] == rowOf[b] || colOf[a] == colOf[b] || boxOf[a] == boxOf[b]);
+    }
+    std::vector<std::vector<int>> adjacent;     // orthogonal neighbours per cell
+
+    const std::vector<int>& neighbours(int cell) const { return adjacent[cell]; }
+};
+
+// The box shape used for a side: the most square split into rows x columns
+// with at least two rows. Returns false for sides that have none (primes, 1..3)
+// or lie outside 4..kMaxSide.
+bool boxShape(int side, int& boxRows, int& boxCols);
+
+// Shared, immutable geometry for a side, or nullptr when the side is unsupported.
+const Geometry* geometryFor(int side);
+
+}  // namespace sumgrid::engine

@@ -1,0 +1,72 @@
+// Sum groups: sets of cells with a known total. Every cage is one; the rule of
+// 45 (a row, column or box holds each digit once, so its digits sum to a fixed
+// total) yields more from the cells a run of units shares with cages that
+// cross its border, and from the cage pieces left when such a set is cut out
+// of a cage. The solver and the grader both prune candidates with them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "geometry.h"
+#include "killer.h"
+
+namespace sumgrid::engine {
+
+// Digit sets by size and sum: combos(n, s) lists every mask of n distinct
+// digits 1..side adding up to s.
+class ComboTable {
+public:
+    explicit ComboTable(int side);
+    const std::vector<Mask>& combos(int count, int sum) const;
+
+private:
+    int side_;
+    int maxSum_;
+    std::vector<std::vector<Mask>> table_;
+};
+
+const ComboTable& comboTableFor(int side);  // side must be supported
+
+// Where a group comes from; also orders them by how hard they are to see.
+enum class GroupKind : std::uint8_t {
+    Cage,        // a cage of the puzzle
+    UnitInOut,   // innies or outies of one row, column or box
+    PairInOut,   // innies or outies of two adjacent units
+    WideInOut,   // innies or outies of three or more adjacent units
+    CageSplit,   // a cage minus a set of innies/outies lying inside it
+};
+
+struct SumGroup {
+    std::vector<int> cells;  // ascending
+    int sum = 0;
+    bool distinct = false;   // every two cells see each other or share a cage
+    GroupKind kind = GroupKind::Cage;
+    // For groups that are not distinct: bit j of conflicts[i] is set when
+    // cells i and j of the group must differ. Empty for distinct groups.
+    std::vector<std::uint32_t> conflicts;
+};
+
+std::vector<SumGroup> cageGroups(const Geometry& g, const Killer& k);
+
+// Innie/outie groups of runs of minUnits to maxUnits units, and the cage
+// splits they give, of up to maxCells cells (maxLoose for groups that are not
+// distinct), without duplicates and without sets that are already cages.
+std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose,
+                                    int minUnits = 1, int maxUnits = kMaxSide);
+
+enum class Filter { Same, Changed, Broken };
+
+// Removes from the candidates of the group's cells every digit that no way of
+// filling the group can use. Distinct groups are filtered by their digit
+// combinations: a combination must contain every digit already fixed in the
+// group and every one of its digits must fit some cell; a digit that every
+// remaining combination needs and only one cell can take is fixed there.
+// Other groups are filtered by exhaustive search while the search space is
+// small, otherwise by the bounds of their sums. If required is given it
+// receives the digits that every remaining combination of a distinct group
+// contains (0 for other groups).
+Filter filterGroup(Mask* cand, const SumGroup& group, const ComboTable& table,
+                   Mask* required = nullptr);
+
+}  // namespace sumgrid::engine

@@ -1,0 +1,93 @@
+// Counts the solutions of a killer puzzle, stopping at a limit, so that
+// uniqueness is proved by count(2) == 1. Candidates are digit bit masks;
+// propagation removes fixed digits from rows, columns, boxes and cages, places
+// hidden singles, and filters every cage and every innie/outie group through
+// its digit combinations. Search branches on the cell with fewest candidates
+// only where propagation stops.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "geometry.h"
+#include "groups.h"
+#include "killer.h"
+
+namespace sumgrid::engine {
+
+struct SolverOptions {
+    bool useDerivedGroups = true;  // innies/outies and cage splits
+    int derivedMaxCells = 6;  // largest derived group kept
+    int derivedMaxLoose = 3;  // largest kept whose cells may repeat a digit
+    int derivedMaxUnits = kMaxSide;  // longest run of units studied
+};
+
+class Solver {
+public:
+    // The killer must pass checkKiller; otherwise valid() is false and count() is 0.
+    explicit Solver(const Killer& killer, SolverOptions options = {});
+
+    bool valid() const { return geo_ != nullptr; }
+
+    // Number of solutions, counting no further than limit (limit >= 1).
+    int count(int limit);
+
+    // The solutions found by the last count(), at most two are kept.
+    const std::vector<std::vector<int>>& solutions() const { return found_; }
+
+    // Search nodes visited by the last count(), for measurement.
+    long nodes() const { return nodes_; }
+
+    // The cages, followed by the derived groups once a count has needed them.
+    const std::vector<SumGroup>& groups() const { return groups_; }
+
+private:
+    // Constraints are numbered units first (0..3*side-1), then groups.
+    void buildLists();
+    void addDerivedGroups(int minUnits, int maxUnits);
+    void touch(int cell);
+    bool runUnit(Mask* cand, int unit);
+    bool runGroup(Mask* cand, int group);
+    bool propagate(Mask* cand);
+    void search(int depth, int branchCell);
+
+    SolverOptions options_;
+    Killer killer_;
+    int stage_ = 0;            // 0: cages only, 1: one-unit groups added, 2: all
+    const Geometry* geo_ = nullptr;
+    const ComboTable* table_ = nullptr;
+    std::vector<SumGroup> groups_;
+    std::unique_ptr<Mask[]> stack_;  // one candidate array per search depth
+    // Constraints of cell c: constraintList_[constraintStart_[c] .. constraintStart_[c+1]).
+    std::vector<int> constraintStart_, constraintList_;
+    // Pending constraints in two rings: units and cages first, the derived
+    // groups (dearer to filter) only once the first ring is empty.
+    struct Ring {
+        std::vector<int> items;
+        std::size_t head = 0, tail = 0;
+        bool empty() const { return head == tail; }
+        void push(int k) {
+            items[tail] = k;
+            tail = tail + 1 == items.size() ? 0 : tail + 1;
+        }
+        int pop() {
+            const int k = items[head];
+            head = head + 1 == items.size() ? 0 : head + 1;
+            return k;
+        }
+    };
+    Ring cheap_, dear_;
+    int firstDerived_ = 0;     // constraint number of the first derived group
+    std::vector<char> queued_;
+    Mask* current_ = nullptr;  // candidates being propagated
+    std::vector<std::vector<int>> found_;
+    int limit_ = 0;
+    int count_ = 0;
+    long nodes_ = 0;
+};
+
+// Convenience: the number of solutions of a killer, up to limit.
+int countSolutions(const Killer& killer, int limit);
+
+}  // namespace sumgrid::engine
