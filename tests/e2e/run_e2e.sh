@@ -7,7 +7,8 @@
 #
 # Needs Xvfb, xdotool, xdpyinfo/xwininfo (x11-utils) and ImageMagick.
 # Prints one line per check and "N passed, N failed" at the end; exits
-# non-zero on any failure, keeping the screenshots for a look.
+# non-zero on any failure, keeping the screenshots for a look (and on
+# success too when SUMGRID_E2E_KEEP is set).
 
 set -u
 
@@ -30,7 +31,7 @@ cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     [ -n "$app_pid" ] && wait "$app_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
-    if [ "$fail" -eq 0 ]; then
+    if [ "$fail" -eq 0 ] && [ -z "${SUMGRID_E2E_KEEP:-}" ]; then
         rm -rf "$work"
     else
         echo "Screenshots and logs kept in $work:"
@@ -140,7 +141,6 @@ if [ -z "$wid" ]; then
     finish
 fi
 ok "the window '$(xdotool getwindowname "$wid")' is shown"
-sleep 1  # let the first paint reach the screen
 
 # --- Screenshots and pixels ----------------------------------------------------
 shot_no=0
@@ -150,6 +150,20 @@ take_shot() {
     shot_no=$((shot_no + 1))
     shot="$shots/$(printf %02d $shot_no)-$1.png"
     import -window root "$shot" && convert "$shot" -depth 8 "rgb:$shot.rgb"
+}
+
+# Takes screenshots, under one name, until the command given succeeds on one,
+# for at most about ten seconds: the program may be slow on a busy machine.
+shoot_until() {
+    take_shot "$1"
+    shift
+    tries=0
+    until "$@"; do
+        tries=$((tries + 1))
+        [ $tries -ge 24 ] && return 1
+        sleep 0.25
+        import -window root "$shot" && convert "$shot" -depth 8 "rgb:$shot.rgb"
+    done
 }
 
 # The colour of screen pixel (x, y) of the last screenshot, as rrggbb.
@@ -250,12 +264,31 @@ blue=1414f0
 red=c81414
 label=282828
 
+# Conditions on the last screenshot, for shoot_until and the checks alike.
+is_green() { [ "$(count_in_cell "$1" "$2" $green)" -gt 1000 ]; }
+has_blue() { [ "$(count_in_cell "$1" "$2" $blue)" -gt 0 ]; }
+is_marked() { [ "$(count_mark "$1" "$2")" -gt 0 ]; }
+# Red pixels in the lower part of a cell, below the mark: the check's cross.
+count_cross() {
+    count_px $(( $1 * 46 + 4 )) $(( $2 * 46 + 14 )) $(( $1 * 46 + 42 )) $(( $2 * 46 + 42 )) $red
+}
+no_cross() { [ "$(count_cross "$1" "$2")" -eq 0 ]; }
+board_shown() { find_board >/dev/null && [ "$(count_px 46 46 63 63 $label)" -gt 0 ]; }
+# A check has run its course: the wrong cell is marked and the cross is gone.
+check_done() { is_marked "$1" "$2" && no_cross "$1" "$2"; }
+# Once cell (col, row) shows the selection, every earlier event has been handled.
+synced_after_check() { is_green "$1" "$2" && no_cross "$3" "$4"; }
+
+wrong_col=3 wrong_row=4
+good_col=6 good_row=7
+sync_col=1 sync_row=9
+
 # --- (a) The board shows puzzle 1 ----------------------------------------------
 windows_at_start=$(visible_windows)
 if [ "$windows_at_start" -lt 1 ]; then
     bad "xdotool finds no visible window of process $app_pid, so a message box could not be told apart"
 fi
-take_shot start
+shoot_until start board_shown
 if ! find_board; then
     bad "the board was not found in the window"
     finish
@@ -271,15 +304,12 @@ if [ "$n" -eq 0 ]; then ok "cell (2,1), not the first of its cage, has no sum"
 else bad "cell (2,1) shows label pixels ($n) though its cage's sum belongs to (1,1)"; fi
 
 # --- (b) Selecting a cell --------------------------------------------------------
-wrong_col=3 wrong_row=4
-good_col=6 good_row=7
 n=$(count_in_cell $wrong_col $wrong_row $green)
 if [ "$n" -eq 0 ]; then ok "cell ($wrong_col,$wrong_row) is not selected at start"
 else bad "cell ($wrong_col,$wrong_row) is green before any click ($n pixels)"; fi
 
 click_cell $wrong_col $wrong_row
-sleep 0.5
-take_shot selected
+shoot_until selected is_green $wrong_col $wrong_row
 n=$(count_in_cell $wrong_col $wrong_row $green)
 if [ "$n" -gt 1000 ]; then ok "clicked cell ($wrong_col,$wrong_row) is filled green ($n pixels)"
 else bad "clicked cell ($wrong_col,$wrong_row) is not filled green (only $n (120,255,120) pixels in its inset)"; fi
@@ -292,8 +322,7 @@ if [ "$n" -eq 0 ]; then ok "cell ($wrong_col,$wrong_row) holds no digit before t
 else bad "cell ($wrong_col,$wrong_row) has blue pixels ($n) before any digit was typed"; fi
 
 xdotool key "$wrong"
-sleep 0.5
-take_shot wrong-digit
+shoot_until wrong-digit has_blue $wrong_col $wrong_row
 n=$(count_in_cell $wrong_col $wrong_row $blue)
 if [ "$n" -gt 0 ]; then ok "typed $wrong (solution $right) shows in blue in cell ($wrong_col,$wrong_row) ($n pixels)"
 else bad "typing $wrong left no blue (20,20,240) pixels in cell ($wrong_col,$wrong_row)"; fi
@@ -306,15 +335,17 @@ else bad "cell ($wrong_col,$wrong_row) has red pixels ($n) in its corner before 
 click_board 326 18
 take_shot during-check
 # The cross shows only during the pause; seeing it is a bonus, not a check.
-n=$(count_px $(( wrong_col * 46 + 4 )) $(( wrong_row * 46 + 14 )) \
-             $(( wrong_col * 46 + 42 )) $(( wrong_row * 46 + 42 )) $red)
+n=$(count_cross $wrong_col $wrong_row)
 if [ "$n" -gt 0 ]; then echo "note: the red cross was caught on screen ($n pixels)"
 else echo "note: the red cross was not caught on screen (it shows only for a moment)"; fi
 sleep 1.5
-take_shot after-check
+shoot_until after-check check_done $wrong_col $wrong_row
 n=$(count_mark $wrong_col $wrong_row)
 if [ "$n" -gt 0 ]; then ok "after the check cell ($wrong_col,$wrong_row) carries a red mark ($n pixels)"
 else bad "after the check cell ($wrong_col,$wrong_row) has no red (200,20,20) mark in board x $((wrong_col * 46 + 32))..$((wrong_col * 46 + 45)), y $((wrong_row * 46))..$((wrong_row * 46 + 13))"; fi
+n=$(count_cross $wrong_col $wrong_row)
+if [ "$n" -eq 0 ]; then ok "the cross is gone after the pause"
+else bad "the red cross ($n pixels) is still over cell ($wrong_col,$wrong_row) 1.5 s after the check"; fi
 n=$(count_in_cell $wrong_col $wrong_row $blue)
 if [ "$n" -gt 0 ]; then ok "the wrong digit is still shown after the check"
 else bad "the wrong digit in cell ($wrong_col,$wrong_row) vanished after the check"; fi
@@ -322,10 +353,9 @@ no_new_window "after the first check"
 
 # --- (e) A right digit elsewhere, then check again --------------------------------
 click_cell $good_col $good_row
-sleep 0.5
-take_shot second-selected
+shoot_until second-selected is_green $good_col $good_row
 n=$(count_in_cell $good_col $good_row $green)
-if [ "$n" -gt 500 ]; then ok "cell ($good_col,$good_row) is selected ($n green pixels)"
+if [ "$n" -gt 1000 ]; then ok "cell ($good_col,$good_row) is selected ($n green pixels)"
 else bad "clicked cell ($good_col,$good_row) is not filled green (only $n pixels)"; fi
 n=$(count_in_cell $wrong_col $wrong_row $green)
 if [ "$n" -eq 0 ]; then ok "the earlier cell ($wrong_col,$wrong_row) is no longer selected"
@@ -333,26 +363,32 @@ else bad "cell ($wrong_col,$wrong_row) is still green ($n pixels) after another 
 
 right=$(solution_at $good_col $good_row)
 xdotool key "$right"
-sleep 0.5
-take_shot right-digit
+shoot_until right-digit has_blue $good_col $good_row
 n=$(count_in_cell $good_col $good_row $blue)
 if [ "$n" -gt 0 ]; then ok "typed $right shows in blue in cell ($good_col,$good_row) ($n pixels)"
 else bad "typing $right left no blue pixels in cell ($good_col,$good_row)"; fi
 
 click_board 326 18
 sleep 1.5
-take_shot second-check
+# The marks look the same before and after this check, so wait for a click
+# made after it to show: then the check has been handled.
+click_cell $sync_col $sync_row
+shoot_until second-check synced_after_check $sync_col $sync_row $wrong_col $wrong_row
+if is_green $sync_col $sync_row; then ok "the program answers again after the second check"
+else bad "cell ($sync_col,$sync_row), clicked after the second check, never turned green"; fi
 n=$(count_mark $good_col $good_row)
 if [ "$n" -eq 0 ]; then ok "the right digit in cell ($good_col,$good_row) is not marked"
 else bad "cell ($good_col,$good_row) holds its solution $right yet got a red mark ($n pixels)"; fi
 n=$(count_mark $wrong_col $wrong_row)
 if [ "$n" -gt 0 ]; then ok "the wrong digit in cell ($wrong_col,$wrong_row) is still marked"
 else bad "the mark on the wrong digit in cell ($wrong_col,$wrong_row) is gone after the second check"; fi
+n=$(count_in_cell $good_col $good_row $blue)
+if [ "$n" -gt 0 ]; then ok "the right digit stays in cell ($good_col,$good_row) after the check"
+else bad "the digit in cell ($good_col,$good_row) vanished after the second check"; fi
 no_new_window "after the second check"
 
 # --- (f) Escape --------------------------------------------------------------------
-click_cell $good_col $good_row  # the pointer stays over the board, where keys go
-sleep 0.3
+# The pointer is still over the board, where keys go.
 xdotool key Escape
 sleep 1
 take_shot escape
