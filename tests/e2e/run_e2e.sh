@@ -22,7 +22,7 @@ bad() { fail=$((fail + 1)); echo "FAIL: $*"; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sumgrid-e2e.XXXXXX") || exit 1
 shots=$work/shots
-mkdir -p "$shots" "$work/prog/puzzles" "$work/home"
+mkdir -p "$shots" "$work/prog/puzzles" "$work/home" && chmod 700 "$work/home"
 xvfb_pid=""
 app_pid=""
 
@@ -102,15 +102,18 @@ while [ $tries -lt 12 ]; do
     tries=$((tries + 1))
     n=$((n + 1))
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb-$n.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb-$n.log" 2>&1 &
     xvfb_pid=$!
     waited=0
     while [ $waited -lt 50 ]; do
-        if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        # The display is ours only if our own server holds its lock: another
+        # server already there would answer xdpyinfo just as well.
+        if [ "$(tr -d " \n" 2>/dev/null < "/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
+            xdpyinfo -display ":$n" >/dev/null 2>&1; then
             display=":$n"
             break
         fi
-        kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.1
         waited=$((waited + 1))
     done
@@ -126,6 +129,11 @@ fi
 export DISPLAY="$display"
 screen_w=1024
 screen_h=768
+dims=$(xdpyinfo | awk "/dimensions:/ {print \$2; exit}")
+if [ "$dims" != "${screen_w}x$screen_h" ]; then
+    bad "the X server on $display has a $dims screen, not ${screen_w}x$screen_h"
+    finish
+fi
 
 # --- The program -------------------------------------------------------------
 # A home of its own, so that nothing the program keeps touches the user's.
