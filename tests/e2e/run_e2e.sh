@@ -153,6 +153,7 @@ ok "the window '$(xdotool getwindowname "$wid")' is shown"
 # --- Screenshots and pixels ----------------------------------------------------
 shot_no=0
 shot=""
+board_x=0 board_y=0
 # Takes a screenshot of the whole screen; $shot names it, $shot.rgb holds raw RGB.
 take_shot() {
     shot_no=$((shot_no + 1))
@@ -195,6 +196,7 @@ count_px() {
 # (20,0,0) give it to within a pixel, the one-pixel frame on the left and
 # the two-pixel frame on the right and bottom settle it.
 find_board() {
+    win_x=0 win_y=0 win_w=$screen_w win_h=$screen_h
     eval "$(xwininfo -id "$wid" | awk -F: '
         /Absolute upper-left X/ {print "win_x=" $2+0}
         /Absolute upper-left Y/ {print "win_y=" $2+0}
