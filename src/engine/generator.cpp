@@ -11,10 +11,10 @@ namespace sumgrid::engine {
 CageProfile profileFor(int level, int side) {
     CageProfile p;
     switch (level) {
-        case 1: p.minSize = 1; p.weight = {0, 1, 6, 5, 2}; break;
-        case 2: p.minSize = 2; p.weight = {0, 0, 4, 5, 3, 1}; break;
-        case 3: p.minSize = 2; p.weight = {0, 0, 3, 5, 4, 2, 1}; break;
-        default: p.minSize = 2; p.weight = {0, 0, 2, 4, 4, 3, 2, 1}; break;
+        case 1: p.minSize = 1; p.weight = {0, 1, 3, 6, 4}; break;
+        case 2: p.minSize = 2; p.weight = {0, 0, 2, 5, 4, 2}; break;
+        case 3: p.minSize = 2; p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
+        default: p.minSize = 2; p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; break;
     }
     if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
     return p;
@@ -84,7 +84,7 @@ std::vector<int> Generator::randomSolution() {
 
 bool Generator::growCages(const std::vector<int>& solution, const CageProfile& profile, Killer& out) {
     const Geometry& g = *geometryFor(side_);
-    std::vector<int> owner(g.cells, -1);
+    std::vector<int> owner(g.cells, -1), intended;
     std::vector<std::vector<int>> cages;
     std::vector<Mask> digits;
     int total = 0;
@@ -110,6 +110,7 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         int target = rng_.below(total), size = 0;
         while (target >= profile.weight[size]) target -= profile.weight[size++];
         const int id = static_cast<int>(cages.size());
+        intended.push_back(size);
         cages.push_back({start});
         digits.push_back(digitBit(solution[start]));
         owner[start] = id;
@@ -127,10 +128,12 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
             owner[x] = id;
         }
     }
-    // Join cages below the minimum size to a neighbour that can take their digits.
+    // Join cages below the minimum size, and single cells that were meant to
+    // grow, to a neighbour that can take their digits.
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()));
     for (int id = 0; id < static_cast<int>(cages.size()); ++id) {
-        if (cages[id].empty() || static_cast<int>(cages[id].size()) >= profile.minSize) continue;
+        const int n = static_cast<int>(cages[id].size());
+        if (n == 0 || (n >= profile.minSize && !(n == 1 && intended[id] > 1))) continue;
         int best = -1;
         for (int c : cages[id])
             for (int x : g.neighbours(c)) {
@@ -262,7 +265,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
         bool split = false;
         for (int cage : order)
-            if (splitCage(k, cage, profile.minSize)) {
+            if (splitCage(k, cage, std::max(profile.minSize, 2))) {
                 split = true;
                 break;
             }
@@ -359,6 +362,41 @@ bool Generator::hardenToLevel(Killer& k, const std::vector<int>& solution, const
     return result.level == level;
 }
 
+void Generator::coarsen(Killer& k, const std::vector<int>& solution, const CageProfile& profile, int level,
+                        Grade& result, int tries) {
+    const Geometry& g = *geometryFor(side_);
+    const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
+    std::vector<int> size;
+    std::vector<Mask> digits;
+    std::vector<std::pair<int, int>> pairs;
+    while (tries-- > 0) {
+        size.assign(k.cageCount(), 0);
+        digits.assign(k.cageCount(), 0);
+        for (int c = 0; c < g.cells; ++c) {
+            ++size[k.cageOf[c]];
+            digits[k.cageOf[c]] |= digitBit(solution[c]);
+        }
+        // A cage of one or two cells and a neighbour it can join.
+        pairs.clear();
+        for (int c = 0; c < g.cells; ++c)
+            for (int n : g.neighbours(c)) {
+                const int a = k.cageOf[c], b = k.cageOf[n];
+                if (a != b && size[a] <= 2 && !(digits[a] & digits[b]) && size[a] + size[b] <= maxSize)
+                    pairs.emplace_back(a, b);
+            }
+        if (pairs.empty()) return;
+        const auto [a, b] = pairs[rng_.below(static_cast<int>(pairs.size()))];
+        Killer joined = k;
+        for (int& c : joined.cageOf)
+            if (c == a) c = b;
+        renumber(joined, solution);
+        Grade trial = grade(joined, level);
+        if (!trial.solved || trial.level != level) continue;
+        k = std::move(joined);
+        result = std::move(trial);
+    }
+}
+
 Generated Generator::generate(int level, int maxAttempts) {
     Generated out;
     const CageProfile profile = profileFor(level, side_);
@@ -370,6 +408,7 @@ Generated Generator::generate(int level, int maxAttempts) {
         if (!growCages(solution, profile, k)) continue;
         if (!simplifyUntilGraded(k, solution, profile, level, g)) continue;
         if (g.level < level && !hardenToLevel(k, solution, profile, level, g)) continue;
+        coarsen(k, solution, profile, level, g, level == 1 ? 4 : 6);
         // A solve by sound deductions already implies uniqueness; the search
         // proves it independently.
         Solver proof(k);

@@ -53,6 +53,11 @@ public:
     bool hardenToLevel(Killer& killer, const std::vector<int>& solution, const CageProfile& profile,
                        int level, Grade& result);
 
+    // Joins cages of one or two cells to neighbours, a given number of tries,
+    // keeping each join that leaves the grade at level.
+    void coarsen(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
+                 Grade& result, int tries);
+
 private:
     bool splitCage(Killer& killer, int cage, int minSize);
     bool moveStuckCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,

@@ -1,0 +1,16 @@
+// The commands of sumgrid-book, callable from tests: each writes its normal
+// output to out, its complaints to err, and returns the process exit status
+// (0 success, 1 a fault in a file or a failed step, 2 bad arguments).
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace sumgrid::tools {
+
+int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                bool showProgress = false);
+
+}  // namespace sumgrid::tools

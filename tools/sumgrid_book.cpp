@@ -1,0 +1,11 @@
+// sumgrid-book: generate, inspect, validate, import and export puzzle books.
+#include <unistd.h>
+
+#include <iostream>
+
+#include "book_commands.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return sumgrid::tools::runBookTool(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+}
