@@ -41,5 +41,9 @@ bench: deps
 books: build
 	sh scripts/make-books.sh $(BUILD)/tools/sumgrid-book
 
+# A .deb of the program's folder, launcher, desktop entry and icon.
+package: build
+	cd $(BUILD) && cpack
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

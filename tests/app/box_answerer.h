@@ -1,0 +1,34 @@
+// Answers the modal boxes a command opens, as a player would: each box is
+// read (text, title, buttons) and then closed with the button asked for.
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <vector>
+
+struct SeenBox {
+    QString text;
+    QString title;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    bool hasIcon;
+};
+
+class BoxAnswerer : public QObject {
+    Q_OBJECT
+
+public:
+    BoxAnswerer();
+    // The buttons to press, in order, for the boxes to come; a box beyond
+    // them is answered with its default button so that no test hangs.
+    void answer(std::initializer_list<QMessageBox::StandardButton> presses);
+    std::vector<SeenBox> seen;
+
+private:
+    void poll();
+    std::deque<QMessageBox::StandardButton> presses_;
+    QTimer timer_;
+};
