@@ -49,7 +49,8 @@ public:
     void setClues(const Killer& k) {
         killer_ = k;
         cages_ = cageGroups(g_, k);
-        derived_ = derivedGroups(g_, k, 5, 5);
+        derived_.clear();
+        haveDerived_ = false;
     }
 
     Grade run(int maxLevel) {
@@ -87,15 +88,15 @@ private:
             case Technique::NakedSingle: return nakedSingles();
             case Technique::HiddenSingle: return hiddenSingles();
             case Technique::CageCombination: return filter(cages_, GroupKind::Cage);
-            case Technique::InniesOutiesOneUnit: return filter(derived_, GroupKind::UnitInOut);
+            case Technique::InniesOutiesOneUnit: return filter(derived(), GroupKind::UnitInOut);
             case Technique::Intersection: return intersections();
             case Technique::NakedPair: return nakedSubsets(2);
             case Technique::HiddenPair: return hiddenSubsets(2);
-            case Technique::InniesOutiesTwoUnits: return filter(derived_, GroupKind::PairInOut);
+            case Technique::InniesOutiesTwoUnits: return filter(derived(), GroupKind::PairInOut);
             case Technique::NakedTriple: return nakedSubsets(3);
             case Technique::HiddenTriple: return hiddenSubsets(3);
-            case Technique::InniesOutiesWide: return filter(derived_, GroupKind::WideInOut);
-            case Technique::CageSplitting: return filter(derived_, GroupKind::CageSplit);
+            case Technique::InniesOutiesWide: return filter(derived(), GroupKind::WideInOut);
+            case Technique::CageSplitting: return filter(derived(), GroupKind::CageSplit);
             case Technique::XWing: return fish(2);
             case Technique::Swordfish: return fish(3);
             case Technique::NakedQuad: return nakedSubsets(4);
@@ -357,6 +358,16 @@ private:
     Killer killer_;
     Grade progress_;  // level and technique counts so far
     std::vector<SumGroup> cages_, derived_;
+    bool haveDerived_ = false;
+
+    // The innie/outie groups, made when a technique first needs them.
+    const std::vector<SumGroup>& derived() {
+        if (!haveDerived_) {
+            derived_ = derivedGroups(g_, killer_, 5, 5);
+            haveDerived_ = true;
+        }
+        return derived_;
+    }
     std::vector<Mask> cand_;
     std::vector<char> placed_;
     bool broken_ = false;

@@ -122,6 +122,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     for (int c = 0; c < cageCount; ++c)
         index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
     std::vector<SumGroup> out;
+    out.reserve(4 * regions.size());
     // Adds the group unless it is too large, a cage, or known already (then
     // only its kind may become an easier one). cells must be ascending.
     auto add = [&](const int* cells, int n, int sum, GroupKind kind) {
@@ -158,42 +159,47 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
 
     // inside[c]: cells of cage c in the region under study; touched: those cages.
     std::vector<int> inside(cageCount, 0), touched;
-    touched.reserve(cageCount);
     int inn[kMaxCells], outs[kMaxCells];
+    int nTouched = 0;
+    touched.resize(cageCount + 1);
     auto enter = [&](int unit) {
-        for (int c : g.units[unit])
-            if (inside[k.cageOf[c]]++ == 0) touched.push_back(k.cageOf[c]);
+        for (int c : g.units[unit]) {
+            const int cage = k.cageOf[c];
+            touched[nTouched] = cage;
+            nTouched += inside[cage]++ == 0;
+        }
     };
     auto leaveAll = [&]() {
-        for (int cage : touched) inside[cage] = 0;
-        touched.clear();
+        for (int i = 0; i < nTouched; ++i) inside[touched[i]] = 0;
+        nTouched = 0;
     };
     // Adds the innies and outies of the region that touched/inside describe;
     // in(c) tells whether a cell lies in it.
     auto study = [&](int units, auto in) {
         const GroupKind kind = units == 1 ? GroupKind::UnitInOut : units == 2 ? GroupKind::PairInOut : GroupKind::WideInOut;
-        int wholeSum = 0, partialSum = 0, countIn = 0, countOut = 0;
-        for (int cage : touched) {
-            if (inside[cage] == cageSize(cage)) {
-                wholeSum += k.sums[cage];
-            } else {
-                partialSum += k.sums[cage];
-                countIn += inside[cage];
-                countOut += cageSize(cage) - inside[cage];
-            }
+        int wholeSum = 0, allSum = 0, countIn = 0, countOut = 0;
+        for (int t = 0; t < nTouched; ++t) {
+            const int cage = touched[t];
+            const int partial = inside[cage] != cageSize(cage);
+            allSum += k.sums[cage];
+            wholeSum += k.sums[cage] * (1 - partial);
+            countIn += inside[cage] * partial;
+            countOut += (cageSize(cage) - inside[cage]) * partial;
         }
+        const int partialSum = allSum - wholeSum;
         const bool wantIn = countIn <= maxCells, wantOut = countOut <= maxCells;
         if (!wantIn && !wantOut) return;
         int nIn = 0, nOut = 0;
-        for (int cage : touched) {
+        for (int t = 0; t < nTouched; ++t) {
+            const int cage = touched[t];
             if (inside[cage] == cageSize(cage)) continue;
             for (int i = cageStart[cage]; i < cageStart[cage + 1]; ++i) {
                 const int c = cageCells[i];
-                if (in(c)) {
-                    if (wantIn) inn[nIn++] = c;
-                } else if (wantOut) {
-                    outs[nOut++] = c;
-                }
+                const bool isIn = in(c);
+                inn[nIn] = c;
+                outs[nOut] = c;
+                nIn += isIn;
+                nOut += !isIn;
             }
         }
         const int innieSum = units * g.unitTotal - wholeSum;
@@ -257,55 +263,63 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     return out;
 }
 
+// The loops below avoid branches that depend on the candidates: puzzles
+// differ too much for a branch predictor to learn them, and mispredictions
+// cost more than the few extra operations.
+static inline Mask ifSingle(Mask m) {
+    return static_cast<Mask>(m & -static_cast<Mask>(singleBit(m)));
+}
+
 static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& table, Mask* required) {
     const int n = static_cast<int>(s.cells.size());
-    Mask fixed = 0;
-    for (int c : s.cells) {
-        const Mask m = cand[c];
-        if (singleBit(m)) {
-            if (fixed & m) return Filter::Broken;
-            fixed |= m;
-        }
+    const int* cells = s.cells.data();
+    Mask fixed = 0, clash = 0;
+    for (int i = 0; i < n; ++i) {
+        const Mask single = ifSingle(cand[cells[i]]);
+        clash |= fixed & single;
+        fixed |= single;
     }
+    if (clash) return Filter::Broken;
     Mask allowed = 0, needed = static_cast<Mask>(~0u);
     for (Mask combo : table.combos(n, s.sum)) {
-        if ((combo & fixed) != fixed) continue;
         Mask cover = 0;
-        bool fits = true;
-        for (int c : s.cells) {
-            const Mask x = cand[c] & combo;
-            if (!x) { fits = false; break; }
+        bool fits = (combo & fixed) == fixed;
+        for (int i = 0; i < n; ++i) {
+            const Mask x = cand[cells[i]] & combo;
+            fits &= x != 0;
             cover |= x;
         }
-        if (!fits || cover != combo) continue;
-        allowed |= combo;
-        needed &= combo;
+        fits &= cover == combo;
+        const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
+        allowed |= combo & take;
+        needed &= static_cast<Mask>(combo | ~take);
     }
     if (!allowed) return Filter::Broken;
     if (required) *required = needed;
-    Filter result = Filter::Same;
-    for (int c : s.cells) {
-        Mask m = cand[c];
-        if (!singleBit(m)) m &= static_cast<Mask>(~fixed);
-        m &= allowed;
-        if (!m) return Filter::Broken;
-        if (m != cand[c]) {
-            cand[c] = m;
-            result = Filter::Changed;
-        }
+    bool changed = false, empty = false;
+    for (int i = 0; i < n; ++i) {
+        const Mask m = cand[cells[i]];
+        const Mask keep = static_cast<Mask>(m & ~(fixed & ~ifSingle(m)) & allowed);
+        empty |= keep == 0;
+        changed |= keep != m;
+        cand[cells[i]] = keep;
     }
+    if (empty) return Filter::Broken;
     for (Mask rest = needed & static_cast<Mask>(~fixed); rest; rest &= rest - 1) {
         const Mask bit = rest & -rest;
         int where = -1, count = 0;
-        for (int c : s.cells)
-            if (cand[c] & bit) { where = c; ++count; }
+        for (int i = 0; i < n; ++i) {
+            const bool has = (cand[cells[i]] & bit) != 0;
+            where = has ? cells[i] : where;
+            count += has;
+        }
         if (count == 0) return Filter::Broken;
         if (count == 1 && cand[where] != bit) {
             cand[where] = bit;
-            result = Filter::Changed;
+            changed = true;
         }
     }
-    return result;
+    return changed ? Filter::Changed : Filter::Same;
 }
 
 static Filter filterBounds(Mask* cand, const SumGroup& s) {

@@ -49,47 +49,45 @@ Record recordOf(const Killer& killer, const std::vector<int>& solution) {
     return r;
 }
 
-// Whether a flood fill from the cage's first cell reaches all its cells.
-static bool connected(const Geometry& g, const std::vector<int>& cageOf, const std::vector<int>& cells,
-                      std::vector<char>& seen, std::vector<int>& stack) {
-    const int cage = cageOf[cells.front()];
-    stack.assign(1, cells.front());
-    seen[cells.front()] = 1;
-    std::size_t reached = 1;
-    while (!stack.empty()) {
-        const int c = stack.back();
-        stack.pop_back();
-        for (int n : g.neighbours(c))
-            if (cageOf[n] == cage && !seen[n]) {
-                seen[n] = 1;
-                ++reached;
-                stack.push_back(n);
-            }
-    }
-    return reached == cells.size();
-}
-
 static std::string cellName(int side, int cell) {
     return "r" + std::to_string(cell / side + 1) + "c" + std::to_string(cell % side + 1);
 }
 
 static void checkCages(const Geometry& g, const std::vector<int>& cageOf, int cages,
                        std::vector<std::string>& faults) {
-    std::vector<std::vector<int>> cells(cages);
-    for (int i = 0; i < g.cells; ++i) cells[cageOf[i]].push_back(i);
+    // Size and first cell of each cage, then one flood fill per cage.
+    std::vector<int> size(cages, 0), first(cages, -1);
+    for (int i = 0; i < g.cells; ++i) {
+        if (first[cageOf[i]] < 0) first[cageOf[i]] = i;
+        ++size[cageOf[i]];
+    }
     std::vector<char> seen(g.cells, 0);
     std::vector<int> stack;
+    stack.reserve(g.cells);
     for (int c = 0; c < cages; ++c) {
-        if (cells[c].empty()) {
+        if (size[c] == 0) {
             faults.push_back("cage numbers skip " + std::to_string(c));
             continue;
         }
-        if (static_cast<int>(cells[c].size()) > g.side)
-            faults.push_back("cage " + std::to_string(c) + " has " + std::to_string(cells[c].size()) +
+        if (size[c] > g.side)
+            faults.push_back("cage " + std::to_string(c) + " has " + std::to_string(size[c]) +
                              " cells, more than the " + std::to_string(g.side) + " distinct digits");
-        if (!connected(g, cageOf, cells[c], seen, stack))
+        stack.assign(1, first[c]);
+        seen[first[c]] = 1;
+        int reached = 1;
+        while (!stack.empty()) {
+            const int x = stack.back();
+            stack.pop_back();
+            for (int n : g.neighbours(x))
+                if (cageOf[n] == c && !seen[n]) {
+                    seen[n] = 1;
+                    ++reached;
+                    stack.push_back(n);
+                }
+        }
+        if (reached != size[c])
             faults.push_back("cage " + std::to_string(c) + " is not connected (it starts at " +
-                             cellName(g.side, cells[c].front()) + ")");
+                             cellName(g.side, first[c]) + ")");
     }
 }
 
@@ -170,9 +168,10 @@ std::vector<std::string> checkKiller(const Killer& killer) {
             return faults;
         }
     checkCages(*g, killer.cageOf, killer.cageCount(), faults);
-    const auto cells = killer.cageCells();
+    std::vector<int> size(killer.cageCount(), 0);
+    for (int c : killer.cageOf) ++size[c];
     for (int c = 0; c < killer.cageCount(); ++c) {
-        const int n = static_cast<int>(cells[c].size());
+        const int n = size[c];
         if (n == 0 || n > killer.side) continue;
         const int lo = n * (n + 1) / 2, hi = n * (2 * killer.side - n + 1) / 2;
         if (killer.sums[c] < lo || killer.sums[c] > hi)

@@ -13,6 +13,7 @@ Solver::Solver(const Killer& killer, SolverOptions options) : options_(options) 
     firstDerived_ = static_cast<int>(geo_->units.size() + groups_.size());
     buildLists();
     stack_.reset(new Mask[static_cast<std::size_t>(geo_->cells + 1) * geo_->cells]);
+    mark_.assign(geo_->cells, 0);
 }
 
 void Solver::addDerivedGroups(int minUnits, int maxUnits) {
@@ -44,35 +45,54 @@ void Solver::buildLists() {
 }
 
 void Solver::touch(int cell) {
+    // Branch-free: the pattern of which constraints are queued already is
+    // different in every puzzle.
     for (int i = constraintStart_[cell]; i < constraintStart_[cell + 1]; ++i) {
         const int k = constraintList_[i];
-        if (queued_[k]) continue;
+        const bool fresh = !queued_[k];
         queued_[k] = 1;
-        (k < firstDerived_ ? cheap_ : dear_).push(k);
+        Ring& ring = k < firstDerived_ ? cheap_ : dear_;
+        ring.items[ring.tail] = k;
+        const std::size_t next = ring.tail + 1 == ring.items.size() ? 0 : ring.tail + 1;
+        ring.tail = fresh ? next : ring.tail;
     }
+}
+
+static inline Mask ifSingle(Mask m) {
+    return static_cast<Mask>(m & -static_cast<Mask>(singleBit(m)));
 }
 
 bool Solver::runUnit(Mask* c, int u) {
     const auto& unit = geo_->units[u];
-    Mask fixed = 0, once = 0, twice = 0;
+    Mask fixed = 0, clash = 0, once = 0, twice = 0;
     for (int x : unit) {
         const Mask m = c[x];
-        if (singleBit(m)) {
-            if (fixed & m) return false;
-            fixed |= m;
-        }
+        const Mask single = ifSingle(m);
+        const Mask open = m ^ single;
+        clash |= fixed & single;
+        fixed |= single;
+        twice |= once & open;
+        once |= open;
     }
-    for (int x : unit) {
-        const Mask m = c[x];
-        if (singleBit(m)) continue;
-        const Mask n = m & static_cast<Mask>(~fixed);
-        if (!n) return false;
-        if (n != m) {
-            c[x] = n;
-            touch(x);
+    if (clash) return false;
+    if (once & fixed) {
+        // Fixed digits still stand as candidates elsewhere: remove them.
+        once = twice = 0;
+        bool empty = false;
+        for (int x : unit) {
+            const Mask m = c[x];
+            const Mask single = ifSingle(m);
+            const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
+            empty |= n == 0;
+            if (n != m) {
+                c[x] = n;
+                touch(x);
+            }
+            const Mask open = static_cast<Mask>(n & ~single);
+            twice |= once & open;
+            once |= open;
         }
-        twice |= once & n;
-        once |= n;
+        if (empty) return false;
     }
     if ((once | fixed) != geo_->all) return false;
     for (Mask hidden = once & static_cast<Mask>(~(twice | fixed)); hidden; hidden &= hidden - 1) {
@@ -101,36 +121,50 @@ bool Solver::runGroup(Mask* c, int i) {
         for (int j = 0; j < n; ++j)
             if (c[s.cells[j]] != before[j]) touch(s.cells[j]);
     // A digit the group must hold, with all its places in one row, column or
-    // box, leaves the rest of that unit.
+    // box, leaves the rest of that unit. Digits are gathered per unit first,
+    // so that each unit is swept once.
     const Geometry& g = *geo_;
+    int units[3 * kMaxSide];
+    Mask elim[3 * kMaxSide];
+    int found = 0;
+    auto note = [&](int u, Mask bit) {
+        for (int k = 0; k < found; ++k)
+            if (units[k] == u) {
+                elim[k] |= bit;
+                return;
+            }
+        units[found] = u;
+        elim[found++] = bit;
+    };
     for (; required; required &= required - 1) {
         const Mask bit = required & -required;
-        int first = -1;
-        bool oneRow = true, oneCol = true, oneBox = true;
+        unsigned rows = 0, cols = 0, boxes = 0;
+        int places = 0, first = 0;
         for (int x : s.cells) {
-            if (!(c[x] & bit)) continue;
-            if (first < 0) {
-                first = x;
-                continue;
-            }
-            oneRow = oneRow && g.row(x) == g.row(first);
-            oneCol = oneCol && g.col(x) == g.col(first);
-            oneBox = oneBox && g.box(x) == g.box(first);
+            const unsigned has = -static_cast<unsigned>((c[x] & bit) != 0);
+            rows |= has & (1u << g.row(x));
+            cols |= has & (1u << g.col(x));
+            boxes |= has & (1u << g.box(x));
+            places += has & 1;
+            first = has ? x : first;
         }
-        if (first < 0 || c[first] == bit) continue;  // placed: the units see to it
-        const int units[3] = {oneRow ? g.row(first) : -1, oneCol ? g.side + g.col(first) : -1,
-                              oneBox ? 2 * g.side + g.box(first) : -1};
-        for (int u : units) {
-            if (u < 0) continue;
-            for (int x : g.units[u]) {
-                if (!(c[x] & bit) || std::binary_search(s.cells.begin(), s.cells.end(), x)) continue;
-                const Mask m = c[x] & static_cast<Mask>(~bit);
-                if (!m) return false;
-                c[x] = m;
-                touch(x);
-            }
-        }
+        if (places < 2) continue;  // placed or a hidden single: the units see to it
+        if (singleBit(rows)) note(g.row(first), bit);
+        if (singleBit(cols)) note(g.side + g.col(first), bit);
+        if (singleBit(boxes)) note(2 * g.side + g.box(first), bit);
     }
+    if (found == 0) return true;
+    ++token_;
+    for (int x : s.cells) mark_[x] = token_;
+    for (int k = 0; k < found; ++k)
+        for (int x : g.units[units[k]]) {
+            const Mask hit = c[x] & elim[k];
+            if (!hit || mark_[x] == token_) continue;
+            const Mask m = c[x] & static_cast<Mask>(~hit);
+            if (!m) return false;
+            c[x] = m;
+            touch(x);
+        }
     return true;
 }
 

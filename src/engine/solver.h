@@ -20,7 +20,7 @@ struct SolverOptions {
     bool useDerivedGroups = true;  // innies/outies and cage splits
     int derivedMaxCells = 6;  // largest derived group kept
     int derivedMaxLoose = 3;  // largest kept whose cells may repeat a digit
-    int derivedMaxUnits = kMaxSide;  // longest run of units studied
+    int derivedMaxUnits = 4;  // longest run of units studied
 };
 
 class Solver {
@@ -61,6 +61,8 @@ private:
     std::unique_ptr<Mask[]> stack_;  // one candidate array per search depth
     // Constraints of cell c: constraintList_[constraintStart_[c] .. constraintStart_[c+1]).
     std::vector<int> constraintStart_, constraintList_;
+    std::vector<unsigned> mark_;  // mark_[cell] == token_: the cell is in the group at hand
+    unsigned token_ = 0;
     // Pending constraints in two rings: units and cages first, the derived
     // groups (dearer to filter) only once the first ring is empty.
     struct Ring {
