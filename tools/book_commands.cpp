@@ -118,8 +118,8 @@ int generate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "sumgrid-book: " << error << '\n';
         return 1;
     }
-    out << "wrote " << count << " " << levelName(level) << " puzzles to " << a.get("-o") << " (seed " << seed
-        << ")\n";
+    out << "wrote " << count << " " << levelName(level) << " puzzle" << (count == 1 ? "" : "s") << " to "
+        << a.get("-o") << " (seed " << seed << ")\n";
     return 0;
 }
 
