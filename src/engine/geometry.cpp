@@ -30,6 +30,7 @@ static std::unique_ptr<Geometry> build(int side, int boxRows, int boxCols) {
         g->rowOf.push_back(static_cast<std::uint8_t>(r));
         g->colOf.push_back(static_cast<std::uint8_t>(c));
         g->boxOf.push_back(static_cast<std::uint8_t>((r / boxRows) * (side / boxCols) + c / boxCols));
+        g->unitBits.push_back(1ull << r | 1ull << (16 + c) | 1ull << (32 + g->boxOf.back()));
     }
     g->units.assign(3 * side, {});
     g->unitsOfCell.assign(g->cells, {});

@@ -41,6 +41,9 @@ struct Geometry {
     std::vector<std::vector<int>> regions;
 
     std::vector<std::uint8_t> rowOf, colOf, boxOf;  // per cell
+    // Per cell: bit row, bit 16 + column and bit 32 + box, to find with one OR
+    // which rows, columns and boxes a set of cells touches.
+    std::vector<std::uint64_t> unitBits;
 
     int row(int cell) const { return rowOf[cell]; }
     int col(int cell) const { return colOf[cell]; }

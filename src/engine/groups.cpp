@@ -118,7 +118,11 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     const auto& regions = g.regions;
 
     // Entries below cageCount stand for cages, the others for out[entry - cageCount].
-    SetIndex index(2 * regions.size() + cageCount + 8);
+    int studied = 0;  // regions in the range of units asked for
+    for (const auto& r : regions)
+        studied += static_cast<int>(r.size()) >= minUnits && static_cast<int>(r.size()) <= maxUnits;
+    // Cages, innies and outies of each region, and at most one split per group.
+    SetIndex index(static_cast<std::size_t>(cageCount + 4 * studied + 8));
     for (int c = 0; c < cageCount; ++c)
         index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
     std::vector<SumGroup> out;

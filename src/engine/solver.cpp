@@ -136,22 +136,21 @@ bool Solver::runGroup(Mask* c, int i) {
         units[found] = u;
         elim[found++] = bit;
     };
+    const std::uint64_t* unitBits = g.unitBits.data();
     for (; required; required &= required - 1) {
         const Mask bit = required & -required;
-        unsigned rows = 0, cols = 0, boxes = 0;
+        std::uint64_t touched = 0;
         int places = 0, first = 0;
         for (int x : s.cells) {
-            const unsigned has = -static_cast<unsigned>((c[x] & bit) != 0);
-            rows |= has & (1u << g.row(x));
-            cols |= has & (1u << g.col(x));
-            boxes |= has & (1u << g.box(x));
-            places += has & 1;
+            const bool has = (c[x] & bit) != 0;
+            touched |= unitBits[x] & -static_cast<std::uint64_t>(has);
+            places += has;
             first = has ? x : first;
         }
         if (places < 2) continue;  // placed or a hidden single: the units see to it
-        if (singleBit(rows)) note(g.row(first), bit);
-        if (singleBit(cols)) note(g.side + g.col(first), bit);
-        if (singleBit(boxes)) note(2 * g.side + g.box(first), bit);
+        if (singleBit(static_cast<unsigned>(touched & 0xFFFF))) note(g.row(first), bit);
+        if (singleBit(static_cast<unsigned>(touched >> 16 & 0xFFFF))) note(g.side + g.col(first), bit);
+        if (singleBit(static_cast<unsigned>(touched >> 32 & 0xFFFF))) note(2 * g.side + g.box(first), bit);
     }
     if (found == 0) return true;
     ++token_;
@@ -207,13 +206,23 @@ void Solver::search(int depth, int branchCell) {
         }
         if (!propagate(c)) return;
     }
-    int best = -1, bestCount = 99;
+    // Branch on a cell with fewest candidates: the first with two if any.
+    int best = -1;
     for (int i = 0; i < cells; ++i) {
-        const int n = popcount(c[i]);
-        if (n > 1 && n < bestCount) {
+        const unsigned rest = c[i] & (c[i] - 1u);
+        if (rest && singleBit(rest)) {
             best = i;
-            bestCount = n;
-            if (n == 2) break;
+            break;
+        }
+    }
+    if (best < 0) {
+        int bestCount = 99;
+        for (int i = 0; i < cells; ++i) {
+            const int n = popcount(c[i]);
+            if (n > 1 && n < bestCount) {
+                best = i;
+                bestCount = n;
+            }
         }
     }
     if (best < 0) {
