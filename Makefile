@@ -4,6 +4,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+FUZZ_SECONDS ?= 600
 
 .PHONY: run test deps configure build test-asan bench books package fuzz clean
 
@@ -44,6 +45,10 @@ books: build
 # A .deb of the program's folder, launcher, desktop entry and icon.
 package: build
 	cd $(BUILD) && cpack
+
+# The puzzle-book fuzzer, built with clang in build-fuzz/, for FUZZ_SECONDS.
+fuzz: deps
+	sh tests/fuzz/run-fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
