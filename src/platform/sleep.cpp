@@ -4,13 +4,14 @@
 #include <thread>
 
 namespace {
-std::function<void(uint32_t)> watcher;
+std::function<void(uint32_t)> hook;
 }
 
-void setSleepWatcher(std::function<void(uint32_t)> w) { watcher = std::move(w); }
+void setSleepHook(std::function<void(uint32_t)> h) { hook = std::move(h); }
 
 void Sleep(uint32_t milliseconds) {
-    if (watcher)
-        watcher(milliseconds);
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    if (hook)
+        hook(milliseconds);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

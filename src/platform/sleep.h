@@ -6,5 +6,6 @@
 
 void Sleep(uint32_t milliseconds);
 
-// Lets a test look at the screen during a pause; the pause itself still happens.
-void setSleepWatcher(std::function<void(uint32_t milliseconds)> watcher);
+// Lets a test take the pause's place: to look at the screen during it, or
+// to let it pass at once. An empty function restores the real pause.
+void setSleepHook(std::function<void(uint32_t milliseconds)> hook);

@@ -15,8 +15,9 @@ void BoxAnswerer::answer(std::initializer_list<QMessageBox::StandardButton> pres
 
 void BoxAnswerer::poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
+    if (!box || !box->isVisible() || box == pending_)
         return;
+    pending_ = box;
     const QMessageBox::StandardButton defaultButton =
         box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
     seen.push_back({box->text(), box->windowTitle(), box->standardButtons(), defaultButton,
@@ -26,8 +27,13 @@ void BoxAnswerer::poll() {
         press = presses_.front();
         presses_.pop_front();
     }
-    if (QAbstractButton* b = box->button(press))
-        b->click();
-    else
-        box->done(0);
+    // Pressed outside this slot, so that a box the press opens is answered too.
+    QAbstractButton* b = box->button(press);
+    QTimer::singleShot(0, box, [this, box, b] {
+        pending_ = nullptr;
+        if (b)
+            b->click();
+        else
+            box->done(0);
+    });
 }

@@ -31,4 +31,5 @@ private:
     void poll();
     std::deque<QMessageBox::StandardButton> presses_;
     QTimer timer_;
+    QMessageBox* pending_ = nullptr;  // answered, its button not pressed yet
 };

@@ -114,7 +114,7 @@ private slots:
     void cleanup() {
         w.reset();
         boxes.reset();
-        setSleepWatcher(nullptr);
+        setSleepHook(nullptr);
         setShellOpener(nullptr);
     }
 
@@ -422,7 +422,7 @@ private slots:
 
     void wrongEntriesAreCrossedThenMarked() {
         std::vector<QImage> duringPause;
-        setSleepWatcher([&](uint32_t ms) {
+        setSleepHook([&](uint32_t ms) {
             QCOMPARE(ms, 500u);
             duringPause.push_back(w->board()->image().copy());
         });
