@@ -210,36 +210,6 @@ static void renumber(Killer& k, const std::vector<int>& solution) {
     for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
 }
 
-bool Generator::makeUnique(Killer& k, const std::vector<int>& solution, const CageProfile& profile) {
-    std::vector<int> size, order;
-    for (int round = 0; round < 40; ++round) {
-        Solver solver(k);
-        const int n = solver.count(2);
-        if (n == 1) return true;
-        if (n == 0) return false;  // the clues came from a solution, so this means a fault
-        const auto& a = solver.solutions()[0];
-        const auto& b = solver.solutions()[1];
-        size.assign(k.cageCount(), 0);
-        for (int c : k.cageOf) ++size[c];
-        order.clear();
-        for (std::size_t c = 0; c < a.size(); ++c)
-            if (a[c] != b[c] && std::find(order.begin(), order.end(), k.cageOf[c]) == order.end())
-                order.push_back(k.cageOf[c]);
-        for (std::size_t i = order.size(); i > 1; --i)
-            std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
-        std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
-        bool split = false;
-        for (int cage : order)
-            if (splitCage(k, cage, profile.minSize)) {
-                split = true;
-                break;
-            }
-        if (!split) return false;
-        renumber(k, solution);
-    }
-    return false;
-}
-
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
                                     int level, Grade& result) {
     std::vector<int> size, order;

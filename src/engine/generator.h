@@ -1,6 +1,8 @@
-// Generates killer puzzles of a chosen level: a random solution grid, cages
-// grown over it to the size distribution of the level, repaired until the
-// solution is unique, then kept only if the grader rates it at that level.
+// Generates killer puzzles of a chosen level: a random solution grid; cages
+// grown over it to the size mix of the level; cages split where the grader
+// (held to that level) gets stuck, until it solves the puzzle; cages joined
+// while it still does, if the puzzle came out too easy; small cages joined
+// where the level stays. A search then proves the solution unique.
 #pragma once
 
 #include <cstdint>
@@ -40,11 +42,11 @@ public:
     // Cages over the solution, no digit twice in a cage; false if the cells
     // left over cannot be joined to neighbouring cages within the profile.
     bool growCages(const std::vector<int>& solution, const CageProfile& profile, Killer& out);
-    // Splits cages where two solutions differ until the solution is unique.
-    bool makeUnique(Killer& killer, const std::vector<int>& solution, const CageProfile& profile);
 
     // Grades the puzzle and, while the grader (limited to level) gets stuck,
-    // splits a cage among the cells it could not fill. True once it solves.
+    // splits a cage among the cells it could not fill, or when none can be
+    // split moves one of those cells to a neighbouring cage. True once the
+    // grader solves it; result is then a fresh grade of the final clues.
     bool simplifyUntilGraded(Killer& killer, const std::vector<int>& solution, const CageProfile& profile,
                              int level, Grade& result);
 

@@ -7,12 +7,6 @@
 
 namespace sumgrid::engine {
 
-std::vector<std::vector<int>> Killer::cageCells() const {
-    std::vector<std::vector<int>> cells(sums.size());
-    for (int i = 0; i < static_cast<int>(cageOf.size()); ++i) cells[cageOf[i]].push_back(i);
-    return cells;
-}
-
 std::vector<int> canonicalNumbers(const std::vector<int>& cageOf) {
     std::vector<int> out(cageOf.size());
     std::vector<std::pair<int, int>> seen;  // old number -> new number

@@ -23,7 +23,6 @@ struct Killer {
     std::vector<int> sums;    // one per cage
 
     int cageCount() const { return static_cast<int>(sums.size()); }
-    std::vector<std::vector<int>> cageCells() const;  // cells of each cage, ascending
 };
 
 // Renumbers cages 0, 1, 2, ... in the order of each cage's lowest cell, the

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include "book.h"
@@ -125,10 +124,15 @@ TEST(BookTool, InspectDrawsCagesWithSums) {
     EXPECT_NE(r.out.find("LEVEL-3"), std::string::npos);
     // The sums written in the drawing add up to 405 = 9 x 45.
     const std::string drawing = r.out.substr(r.out.find('+'), r.out.find("solution:") - r.out.find('+'));
-    int total = 0;
-    std::regex number("[0-9]+");
-    for (std::sregex_iterator it(drawing.begin(), drawing.end(), number), end; it != end; ++it)
-        total += std::stoi(it->str());
+    int total = 0, number = 0;
+    for (char ch : drawing + " ") {
+        if (ch >= '0' && ch <= '9') {
+            number = number * 10 + (ch - '0');
+        } else {
+            total += number;
+            number = 0;
+        }
+    }
     EXPECT_EQ(total, 405);
     EXPECT_EQ(tool({"inspect", book}).out.find("puzzle 1 at offset 16"), tool({"inspect", book}).out.find("puzzle 1 at"));
 }
@@ -188,11 +192,14 @@ TEST(BundledBooks, AreValidUniqueGradedAndReproducible) {
     std::ifstream script(root + "/scripts/make-books.sh");
     ASSERT_TRUE(script.good());
     std::map<int, std::pair<std::uint64_t, int>> recorded;  // level -> seed, count
-    std::regex book(R"(^book\s+([1-4])\s+([0-9]+)\s+([0-9]+)\s*$)");
     for (std::string line; std::getline(script, line);) {
-        std::smatch m;
-        if (std::regex_match(line, m, book))
-            recorded[std::stoi(m[1])] = {std::stoull(m[2]), std::stoi(m[3])};
+        // Lines "book LEVEL SEED COUNT".
+        std::istringstream words(line);
+        std::string first;
+        int level = 0, count = 0;
+        std::uint64_t seed = 0;
+        if (words >> first >> level >> seed >> count && first == "book" && level >= 1 && level <= 4)
+            recorded[level] = {seed, count};
     }
     ASSERT_EQ(recorded.size(), 4u);
     for (int level = 1; level <= 4; ++level) {
