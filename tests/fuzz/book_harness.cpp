@@ -116,17 +116,15 @@ bool samePuzzle(const ModelSnapshot& a, const ModelSnapshot& b) {
            a.col == b.col && a.row == b.row;
 }
 
+// Holds when cond holds; otherwise reports what, which is built only then.
+#define CHECK_THAT(rep, cond, what) ((cond) ? true : ((rep).fail(what), false))
+
 // Collects broken checks, each with the step it was found in.
 class Report {
 public:
     explicit Report(std::string& out) : out_(out) {}
     void step(std::string name) { step_ = std::move(name); }
     void fail(const std::string& what) { out_ += step_ + ": " + what + "\n"; }
-    bool expect(bool ok, const std::string& what) {
-        if (!ok)
-            fail(what);
-        return ok;
-    }
 
 private:
     std::string& out_;
@@ -135,14 +133,14 @@ private:
 
 // The book fields describe a book that is open and whole.
 void checkOpenBook(Report& rep, const std::string& bytes) {
-    if (!rep.expect(puzzleCount >= 1 && puzzleCount <= 32767, "puzzleCount " + std::to_string(puzzleCount)))
+    if (!CHECK_THAT(rep, puzzleCount >= 1 && puzzleCount <= 32767, "puzzleCount " + std::to_string(puzzleCount)))
         return;
-    if (!rep.expect(bookTable.size() == size_t(puzzleCount) + 1,
+    if (!CHECK_THAT(rep, bookTable.size() == size_t(puzzleCount) + 1,
                     "bookTable has " + std::to_string(bookTable.size()) + " entries for " +
                         std::to_string(puzzleCount) + " puzzles"))
         return;
     for (int32_t k = 1; k <= puzzleCount; ++k)
-        if (!rep.expect(bookTable[k] >= 0 && int64_t(bookTable[k]) < int64_t(bytes.size()),
+        if (!CHECK_THAT(rep, bookTable[k] >= 0 && int64_t(bookTable[k]) < int64_t(bytes.size()),
                         "offset " + std::to_string(bookTable[k]) + " of puzzle " + std::to_string(k) +
                             " lies outside a file of " + std::to_string(bytes.size()) + " bytes"))
             return;
@@ -150,9 +148,9 @@ void checkOpenBook(Report& rep, const std::string& bytes) {
 
 // The puzzle fields describe a whole puzzle with no player work on it.
 void checkLoadedPuzzle(Report& rep) {
-    if (!rep.expect(gridSize >= 1 && gridSize <= 15, "gridSize " + std::to_string(gridSize)))
+    if (!CHECK_THAT(rep, gridSize >= 1 && gridSize <= 15, "gridSize " + std::to_string(gridSize)))
         return;
-    if (!rep.expect(cellCount == gridSize * gridSize, "cellCount " + std::to_string(cellCount) +
+    if (!CHECK_THAT(rep, cellCount == gridSize * gridSize, "cellCount " + std::to_string(cellCount) +
                                                           " for side " + std::to_string(gridSize)))
         return;
     const size_t entries = size_t(cellCount) + 1;
@@ -161,16 +159,16 @@ void checkLoadedPuzzle(Report& rep) {
         {"penDigits", &penDigits},   {"pencilDigits", &pencilDigits}, {"errorMarks", &errorMarks}};
     bool sized = true;
     for (const auto& [name, array] : arrays)
-        sized &= rep.expect(array->size() == entries, std::string(name) + " has " +
+        sized &= CHECK_THAT(rep, array->size() == entries, std::string(name) + " has " +
                                                           std::to_string(array->size()) + " entries, not " +
                                                           std::to_string(entries));
     if (!sized)
         return;
     std::vector<int> sums(size_t(cellCount), 0), first(size_t(cellCount), 0);
     for (int i = 1; i <= cellCount; ++i) {
-        if (!rep.expect(solution[i] >= 1 && solution[i] <= gridSize,
+        if (!CHECK_THAT(rep, solution[i] >= 1 && solution[i] <= gridSize,
                         "solution digit " + std::to_string(solution[i]) + " at cell " + std::to_string(i)) ||
-            !rep.expect(cageOf[i] < cellCount,
+            !CHECK_THAT(rep, cageOf[i] < cellCount,
                         "cage number " + std::to_string(cageOf[i]) + " at cell " + std::to_string(i)))
             return;
         sums[cageOf[i]] += solution[i];
@@ -179,29 +177,29 @@ void checkLoadedPuzzle(Report& rep) {
     }
     for (int i = 1; i <= cellCount; ++i) {
         const int cage = cageOf[i];
-        rep.expect(sums[cage] <= 255, "cage " + std::to_string(cage) + " adds up to " + std::to_string(sums[cage]));
+        CHECK_THAT(rep, sums[cage] <= 255, "cage " + std::to_string(cage) + " adds up to " + std::to_string(sums[cage]));
         if (cageSumAt[i] != 0) {
-            rep.expect(first[cage] == i, "a cage sum at cell " + std::to_string(i) +
+            CHECK_THAT(rep, first[cage] == i, "a cage sum at cell " + std::to_string(i) +
                                              ", which is not the first cell of cage " + std::to_string(cage));
-            rep.expect(cageSumAt[i] == sums[cage], "cage " + std::to_string(cage) + " shows " +
+            CHECK_THAT(rep, cageSumAt[i] == sums[cage], "cage " + std::to_string(cage) + " shows " +
                                                        std::to_string(cageSumAt[i]) + " but adds up to " +
                                                        std::to_string(sums[cage]));
         }
-        rep.expect(penDigits[i] == 0 && pencilDigits[i] == 0 && errorMarks[i] == 0,
+        CHECK_THAT(rep, penDigits[i] == 0 && pencilDigits[i] == 0 && errorMarks[i] == 0,
                    "player work left at cell " + std::to_string(i));
     }
     // Every cage of the unbroken run of numbers from 0 shows its sum; the
     // numbers after a gap are not looked for.
     for (int cage = 0; cage < cellCount && first[cage] != 0; ++cage)
-        rep.expect(cageSumAt[first[cage]] == sums[cage], "cage " + std::to_string(cage) + " shows no sum");
-    rep.expect(selCol == 0 && selRow == 0,
+        CHECK_THAT(rep, cageSumAt[first[cage]] == sums[cage], "cage " + std::to_string(cage) + " shows no sum");
+    CHECK_THAT(rep, selCol == 0 && selRow == 0,
                "selection left at " + std::to_string(selCol) + "," + std::to_string(selRow));
 }
 
 // Exactly one file error message, or none; nothing else.
 bool checkMessages(Report& rep) {
-    rep.expect(foreignMessages == 0, std::to_string(foreignMessages) + " messages other than the file error");
-    return rep.expect(messagesShown <= 1, std::to_string(messagesShown) + " file error messages");
+    CHECK_THAT(rep, foreignMessages == 0, std::to_string(foreignMessages) + " messages other than the file error");
+    return CHECK_THAT(rep, messagesShown <= 1, std::to_string(messagesShown) + " file error messages");
 }
 
 void callOpenBook(Report& rep, const std::string& path, const std::string& bytes) {
@@ -213,20 +211,20 @@ void callOpenBook(Report& rep, const std::string& path, const std::string& bytes
         return;
     const Header h = parseHeader(bytes);
     if (messagesShown == 1) {
-        rep.expect(!h.valid, "a book with a whole header was refused");
-        rep.expect(after == before, "the model changed although the book was refused");
+        CHECK_THAT(rep, !h.valid, "a book with a whole header was refused");
+        CHECK_THAT(rep, after == before, "the model changed although the book was refused");
         return;
     }
-    if (!rep.expect(h.valid, "a book with a broken header was opened"))
+    if (!CHECK_THAT(rep, h.valid, "a book with a broken header was opened"))
         return;
-    rep.expect(bookPath == path, "bookPath is \"" + bookPath + "\"");
-    rep.expect(puzzleCount == h.count, "puzzleCount " + std::to_string(puzzleCount) + " but the header says " +
+    CHECK_THAT(rep, bookPath == path, "bookPath is \"" + bookPath + "\"");
+    CHECK_THAT(rep, puzzleCount == h.count, "puzzleCount " + std::to_string(puzzleCount) + " but the header says " +
                                            std::to_string(h.count));
     checkOpenBook(rep, bytes);
     if (bookTable.size() == h.table.size() + 1)
-        rep.expect(std::equal(h.table.begin(), h.table.end(), bookTable.begin() + 1),
+        CHECK_THAT(rep, std::equal(h.table.begin(), h.table.end(), bookTable.begin() + 1),
                    "bookTable differs from the file's table");
-    rep.expect(after.number == before.number && samePuzzle(after, before), "opening a book changed the puzzle");
+    CHECK_THAT(rep, after.number == before.number && samePuzzle(after, before), "opening a book changed the puzzle");
 }
 
 void callLoadPuzzle(Report& rep, int32_t n, const std::string& fuzzPath, const std::string& fuzzBytes,
@@ -239,31 +237,31 @@ void callLoadPuzzle(Report& rep, int32_t n, const std::string& fuzzPath, const s
     if (!checkMessages(rep))
         return;
     if (path.empty()) {
-        rep.expect(messagesShown == 0 && after == before, "loading with no book open did something");
+        CHECK_THAT(rep, messagesShown == 0 && after == before, "loading with no book open did something");
         return;
     }
-    if (!rep.expect(path == fuzzPath || path == goodPath, "bookPath names a file never opened: " + path))
+    if (!CHECK_THAT(rep, path == fuzzPath || path == goodPath, "bookPath names a file never opened: " + path))
         return;
     const std::string& bytes = path == fuzzPath ? fuzzBytes : goodBytes;
     Record r;
     if (n >= 1 && n <= before.count && before.table.size() > size_t(n))
         r = parseRecord(bytes, before.table[size_t(n)]);
     if (messagesShown == 1) {
-        rep.expect(!r.valid, "a whole record was refused");
-        rep.expect(after == before, "the model changed although the record was refused");
+        CHECK_THAT(rep, !r.valid, "a whole record was refused");
+        CHECK_THAT(rep, after == before, "the model changed although the record was refused");
         return;
     }
-    if (!rep.expect(r.valid, "a broken record was loaded"))
+    if (!CHECK_THAT(rep, r.valid, "a broken record was loaded"))
         return;
-    rep.expect(bookPath == path && puzzleCount == before.count && bookTable == before.table &&
+    CHECK_THAT(rep, bookPath == path && puzzleCount == before.count && bookTable == before.table &&
                    puzzleNumber == before.number,
                "loading a puzzle changed the book");
     checkLoadedPuzzle(rep);
-    if (!rep.expect(gridSize == r.side, "gridSize " + std::to_string(gridSize) + " but the record says " +
+    if (!CHECK_THAT(rep, gridSize == r.side, "gridSize " + std::to_string(gridSize) + " but the record says " +
                                             std::to_string(r.side)))
         return;
     if (cageOf.size() == r.cages.size() + 1 && solution.size() == r.digits.size() + 1)
-        rep.expect(std::equal(r.cages.begin(), r.cages.end(), cageOf.begin() + 1) &&
+        CHECK_THAT(rep, std::equal(r.cages.begin(), r.cages.end(), cageOf.begin() + 1) &&
                        std::equal(r.digits.begin(), r.digits.end(), solution.begin() + 1),
                    "the cages or digits differ from the record");
 }
