@@ -4,6 +4,7 @@
 #include "render/cross.h"
 #include "render/grid.h"
 #include "render/resources.h"
+#include "support/model_snapshot.h"
 #include "support/test_book.h"
 
 #include <gtest/gtest.h>
@@ -195,15 +196,8 @@ TEST_F(Board, CrossSpansThirtyEightPixelsInsideTheCell) {
     EXPECT_EQ(count(img, red, 0, 0, 506, 506), 2 * 38 - 1) << "the diagonals share their middle pixel";
 }
 
-TEST_F(Board, EmptyPuzzleAndNoPuzzle) {
-    // A board before any puzzle: frame and grid, nothing else.
-    cellCount = 0;
-    cageOf.clear();
-    solution.clear();
-    cageSumAt.clear();
-    penDigits.clear();
-    pencilDigits.clear();
-    errorMarks.clear();
+TEST_F(Board, NoPuzzleShowsOnlyFrameGridAndSelection) {
+    clearModel();
     selCol = selRow = 3;
     const QImage img = paint();
     EXPECT_EQ(count(img, cageInk, 0, 0, 506, 506), 0);
