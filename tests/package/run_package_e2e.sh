@@ -502,6 +502,14 @@ fi
 
 if kill -0 "$app_pid" 2>/dev/null; then ok "the program is still running"
 else bad "the program has exited"; sed "s/^/  | /" "$work/app.log"; fi
+# A package made from the sanitizer build carries instrumented code, whose
+# reports go to the program's output and would otherwise pass unseen.
+if grep -qE "ERROR: [A-Za-z]+Sanitizer|runtime error:" "$work/app.log"; then
+    bad "the program reported a sanitizer error:"
+    sed "s/^/  | /" "$work/app.log"
+else
+    ok "the program's output holds no sanitizer report"
+fi
 
 find "$root" -type f -exec cksum {} + | sort >"$work/root-after.txt"
 if cmp -s "$work/root-before.txt" "$work/root-after.txt"; then ok "the program left the installed files as they were"
