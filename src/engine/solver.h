@@ -1,9 +1,12 @@
 // Counts the solutions of a killer puzzle, stopping at a limit, so that
-// uniqueness is proved by count(2) == 1. Candidates are digit bit masks;
-// propagation removes fixed digits from rows, columns, boxes and cages, places
-// hidden singles, and filters every cage and every innie/outie group through
-// its digit combinations. Search branches on the cell with fewest candidates
-// only where propagation stops.
+// uniqueness is proved by count(2) == 1. Candidates are digit bit masks.
+// Propagation removes fixed digits from rows, columns, boxes and cages, places
+// hidden singles, filters each cage through its digit combinations and lets a
+// digit that a cage must hold, confined to one row, column or box, leave the
+// rest of it. When that stalls at the root, the rule-of-45 groups join in:
+// first those of single rows, columns and boxes, then those of runs of units
+// and the cage splits. Search branches on a cell with fewest candidates only
+// where propagation stops.
 #pragma once
 
 #include <cstdint>
