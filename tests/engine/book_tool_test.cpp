@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -26,8 +28,20 @@ ToolRun tool(const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
+// A folder of this run's own, so that runs side by side do not meet; removed at exit.
+struct ScratchFolder {
+    std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
+                                 ("sumgrid-book-test-" + std::to_string(::getpid()));
+    ScratchFolder() { std::filesystem::create_directories(path); }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 std::string scratch(const std::string& name) {
-    return ::testing::TempDir() + "sumgrid_" + name;
+    static ScratchFolder folder;
+    return (folder.path / name).string();
 }
 
 std::vector<std::uint8_t> bytesOf(const std::string& path) {
