@@ -15,45 +15,19 @@ set -u
 exe=${1:?usage: run_e2e.sh path/to/sumgrid}
 title="Sumgrid : Quillmoor"
 
-pass=0
-fail=0
-ok() { pass=$((pass + 1)); echo "PASS: $*"; }
-bad() { fail=$((fail + 1)); echo "FAIL: $*"; }
+# Xvfb, the window, screenshots, the board and the tally of checks.
+# shellcheck source=xvfb_lib.sh
+. "$(dirname "$0")/xvfb_lib.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/sumgrid-e2e.XXXXXX") || exit 1
-shots=$work/shots
-mkdir -p "$shots" "$work/prog/puzzles" "$work/home" && chmod 700 "$work/home"
-xvfb_pid=""
-app_pid=""
-
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    [ -n "$app_pid" ] && wait "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
-    if [ "$fail" -eq 0 ] && [ -z "${SUMGRID_E2E_KEEP:-}" ]; then
-        rm -rf "$work"
-    else
-        echo "Screenshots and logs kept in $work:"
-        for f in "$shots"/*.png; do [ -e "$f" ] && echo "  $f"; done
-        echo "  $work/app.log"
-    fi
+kept() {
+    echo "Screenshots and logs kept in $work:"
+    for f in "$shots"/*.png; do [ -e "$f" ] && echo "  $f"; done
+    echo "  $work/app.log"
 }
-trap cleanup EXIT
-trap 'exit 2' INT TERM HUP
+work_dir sumgrid-e2e "${SUMGRID_E2E_KEEP:-}"
+mkdir -p "$work/prog/puzzles" || { bad "cannot make $work/prog/puzzles"; finish; }
 
-finish() {
-    echo "$pass passed, $fail failed"
-    [ "$fail" -eq 0 ]
-    exit $?
-}
-
-for tool in Xvfb xdotool xdpyinfo xwininfo import convert od; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        bad "the tool $tool is not installed"
-        finish
-    fi
-done
+need_tools
 if [ ! -x "$exe" ]; then
     bad "no executable at $exe"
     finish
@@ -95,45 +69,7 @@ if [ "$size" -ne $((12 + 5 + 81 + 81)) ]; then
 fi
 
 # --- The X server ------------------------------------------------------------
-display=""
-n=$(( 90 + $$ % 50 ))
-tries=0
-while [ $tries -lt 12 ]; do
-    tries=$((tries + 1))
-    n=$((n + 1))
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb-$n.log" 2>&1 &
-    xvfb_pid=$!
-    waited=0
-    while [ $waited -lt 50 ]; do
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        # The display is ours only if our own server holds its lock: another
-        # server already there would answer xdpyinfo just as well.
-        if [ "$(tr -d " \n" 2>/dev/null < "/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
-            xdpyinfo -display ":$n" >/dev/null 2>&1; then
-            display=":$n"
-            break
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-    [ -n "$display" ] && break
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-done
-if [ -z "$display" ]; then
-    bad "could not start Xvfb on any display number"
-    finish
-fi
-export DISPLAY="$display"
-screen_w=1024
-screen_h=768
-dims=$(xdpyinfo | awk "/dimensions:/ {print \$2; exit}")
-if [ "$dims" != "${screen_w}x$screen_h" ]; then
-    bad "the X server on $display has a $dims screen, not ${screen_w}x$screen_h"
-    finish
-fi
+start_xvfb 90
 
 # --- The program -------------------------------------------------------------
 # A home of its own, so that nothing the program keeps touches the user's.
@@ -141,45 +77,10 @@ HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/home \
     QT_QPA_PLATFORM=xcb "$work/prog/sumgrid" >"$work/app.log" 2>&1 &
 app_pid=$!
 
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -n 1)
-if [ -z "$wid" ]; then
-    bad "no visible window named '$title' within 30 s"
-    kill -0 "$app_pid" 2>/dev/null || echo "  the program has exited"
-    sed "s/^/  | /" "$work/app.log"
-    finish
-fi
+wait_window "$title"
 ok "the window '$(xdotool getwindowname "$wid")' is shown"
 
-# --- Screenshots and pixels ----------------------------------------------------
-shot_no=0
-shot=""
-board_x=0 board_y=0
-# Takes a screenshot of the whole screen; $shot names it, $shot.rgb holds raw RGB.
-take_shot() {
-    shot_no=$((shot_no + 1))
-    shot="$shots/$(printf %02d $shot_no)-$1.png"
-    import -window root "$shot" && convert "$shot" -depth 8 "rgb:$shot.rgb"
-}
-
-# Takes screenshots, under one name, until the command given succeeds on one,
-# for at most about ten seconds: the program may be slow on a busy machine.
-shoot_until() {
-    take_shot "$1"
-    shift
-    tries=0
-    until "$@"; do
-        tries=$((tries + 1))
-        [ $tries -ge 24 ] && return 1
-        sleep 0.25
-        import -window root "$shot" && convert "$shot" -depth 8 "rgb:$shot.rgb"
-    done
-}
-
-# The colour of screen pixel (x, y) of the last screenshot, as rrggbb.
-screen_px() {
-    od -An -v -tx1 -j $(( ($2 * screen_w + $1) * 3 )) -N3 "$shot.rgb" | tr -d ' \n'
-}
-
+# --- Pixels of the board -----------------------------------------------------
 # How many pixels of colour rrggbb lie in the board rectangle x0..x1, y0..y1
 # (inclusive, board coordinates) of the last screenshot.
 count_px() {
@@ -190,56 +91,6 @@ count_px() {
             -N $(( ($3 - $1 + 1) * 3 )) "$shot.rgb"
         y=$((y + 1))
     done | grep -c -x -- "$want"
-}
-
-# Finds the board's top-left corner on the screen: the thick grid lines
-# (20,0,0) give it to within a pixel, the one-pixel frame on the left and
-# the two-pixel frame on the right and bottom settle it.
-find_board() {
-    win_x=0 win_y=0 win_w=$screen_w win_h=$screen_h
-    eval "$(xwininfo -id "$wid" | awk -F: '
-        /Absolute upper-left X/ {print "win_x=" $2+0}
-        /Absolute upper-left Y/ {print "win_y=" $2+0}
-        /Width/ {print "win_w=" $2+0}
-        /Height/ {print "win_h=" $2+0}')"
-    bounds=$(od -An -v -tx1 -w3 "$shot.rgb" | awk -v W="$screen_w" \
-        -v x0="$win_x" -v y0="$win_y" -v x1=$((win_x + win_w - 1)) -v y1=$((win_y + win_h - 1)) '
-        $0 == " 14 00 00" {
-            i = NR - 1; x = i % W; y = int(i / W)
-            if (x < x0 || x > x1 || y < y0 || y > y1) next
-            if (n++ == 0) { minx = maxx = x; miny = maxy = y }
-            if (x < minx) minx = x; if (x > maxx) maxx = x
-            if (y < miny) miny = y; if (y > maxy) maxy = y
-        }
-        END { if (n) print minx, maxx, miny, maxy, n }')
-    if [ -z "$bounds" ]; then
-        echo "  no thick grid line (20,0,0) inside the window at $win_x,$win_y ${win_w}x$win_h"
-        return 1
-    fi
-    set -- $bounds
-    echo "  thick grid lines span screen x $1..$2, y $3..$4 ($5 pixels)"
-    # The thick lines lie at board 46 and 460 on either side, centred on 253.
-    guess_x=$(( ($1 + $2) / 2 - 253 ))
-    guess_y=$(( ($3 + $4) / 2 - 253 ))
-    for dy in 0 -1 1 -2 2; do
-        for dx in 0 -1 1 -2 2; do
-            bx=$((guess_x + dx)) by=$((guess_y + dy))
-            [ $bx -ge 0 ] && [ $by -ge 0 ] || continue
-            [ $((bx + 506)) -le $screen_w ] && [ $((by + 506)) -le $screen_h ] || continue
-            [ "$(screen_px $bx $((by + 253)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 1)) $((by + 253)))" = ffffff ] || continue
-            [ "$(screen_px $((bx + 504)) $((by + 253)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 505)) $((by + 253)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 503)) $((by + 253)))" = ffffff ] || continue
-            [ "$(screen_px $((bx + 253)) $((by + 504)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 253)) $((by + 505)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 253)) $((by + 503)))" = ffffff ] || continue
-            board_x=$bx board_y=$by
-            return 0
-        done
-    done
-    echo "  no board frame around the grid near screen $guess_x,$guess_y"
-    return 1
 }
 
 # Moves the pointer to board point (x, y) and clicks there.

@@ -39,46 +39,19 @@ fi
 title="Sumgrid : Quillmoor"
 books="LEVEL-1 LEVEL-2 LEVEL-3 LEVEL-4"
 
-pass=0
-fail=0
-ok() { pass=$((pass + 1)); echo "PASS: $*"; }
-bad() { fail=$((fail + 1)); echo "FAIL: $*"; }
+# Xvfb, the window, screenshots, the board and the tally of checks.
+# shellcheck source=../e2e/xvfb_lib.sh
+. "$(dirname "$0")/../e2e/xvfb_lib.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/sumgrid-package.XXXXXX") || exit 1
+kept() { echo "The unpacked root, screenshots and logs are kept in $work"; }
+work_dir sumgrid-package "${SUMGRID_PACKAGE_KEEP:-}"
 root=$work/root
-shots=$work/shots
-mkdir -p "$root" "$shots" "$work/elsewhere" "$work/home" && chmod 700 "$work/home"
-xvfb_pid=""
-app_pid=""
+mkdir -p "$root" "$work/elsewhere" || { bad "cannot make the folders of the test in $work"; finish; }
 
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    [ -n "$app_pid" ] && wait "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
-    if [ "$fail" -eq 0 ] && [ -z "${SUMGRID_PACKAGE_KEEP:-}" ]; then
-        rm -rf "$work"
-    else
-        echo "The unpacked root, screenshots and logs are kept in $work"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 2' INT TERM HUP
-
-finish() {
-    echo "$pass passed, $fail failed"
-    [ "$fail" -eq 0 ]
-    exit $?
-}
-
-tools="dpkg dpkg-deb dpkg-query readelf ldd Xvfb xdotool xdpyinfo xwininfo import convert od cmp"
+tools="dpkg dpkg-deb dpkg-query readelf ldd cmp"
 [ -n "$build" ] && tools="$tools cpack"
-for tool in $tools; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        bad "the tool $tool is not installed"
-        finish
-    fi
-done
+# shellcheck disable=SC2086
+need_tools $tools
 
 # --- The package ---------------------------------------------------------------
 if [ -n "$build" ]; then
@@ -331,39 +304,7 @@ if [ "$count" -ge 2 ]; then
 fi
 
 # --- The X server ----------------------------------------------------------------------
-display=""
-n=$(( 150 + $$ % 50 ))
-tries=0
-while [ $tries -lt 12 ]; do
-    tries=$((tries + 1))
-    n=$((n + 1))
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb-$n.log" 2>&1 &
-    xvfb_pid=$!
-    waited=0
-    while [ $waited -lt 50 ]; do
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        # The display is ours only if our own server holds its lock.
-        if [ "$(tr -d " \n" 2>/dev/null < "/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
-            xdpyinfo -display ":$n" >/dev/null 2>&1; then
-            display=":$n"
-            break
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-    [ -n "$display" ] && break
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-done
-if [ -z "$display" ]; then
-    bad "could not start Xvfb on any display number"
-    finish
-fi
-export DISPLAY="$display"
-screen_w=1024
-screen_h=768
+start_xvfb 150
 
 # --- Starting the installed program ----------------------------------------------------
 # As a desktop would: the entry's Exec, looked up on a PATH that has the
@@ -381,13 +322,7 @@ launch=$(echo "$launch" | sed 's/ %[a-zA-Z]//g')
 ) >"$work/app.log" 2>&1 &
 app_pid=$!
 
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -n 1)
-if [ -z "$wid" ]; then
-    bad "no visible window named '$title' within 30 s"
-    kill -0 "$app_pid" 2>/dev/null || echo "  the program has exited"
-    sed "s/^/  | /" "$work/app.log"
-    finish
-fi
+wait_window "$title"
 shown=$(xdotool getwindowname "$wid")
 if [ "$shown" = "$title" ]; then ok "the window's title is '$shown'"
 else bad "the window's title is '$shown', not '$title'"; fi
@@ -399,61 +334,7 @@ cwd=$(readlink "/proc/$app_pid/cwd" 2>/dev/null)
 if [ "$cwd" = "$(readlink -f "$work/elsewhere")" ]; then ok "it runs from an unrelated working directory"
 else bad "it runs in '$cwd', not in the unrelated folder $work/elsewhere"; fi
 
-# --- Screenshots and pixels ------------------------------------------------------------
-shot=""
-board_x=0 board_y=0
-take_shot() {
-    shot="$shots/$1.png"
-    import -window root "$shot" && convert "$shot" -depth 8 "rgb:$shot.rgb"
-}
-screen_px() {
-    od -An -v -tx1 -j $(( ($2 * screen_w + $1) * 3 )) -N3 "$shot.rgb" | tr -d ' \n'
-}
-
-# The board's top-left corner on the screen: the thick grid lines (20,0,0)
-# give it to within a pixel; the one-pixel frame on the left and the
-# two-pixel frame on the right and bottom settle it.
-find_board() {
-    win_x=0 win_y=0 win_w=$screen_w win_h=$screen_h
-    eval "$(xwininfo -id "$wid" | awk -F: '
-        /Absolute upper-left X/ {print "win_x=" $2+0}
-        /Absolute upper-left Y/ {print "win_y=" $2+0}
-        /Width/ {print "win_w=" $2+0}
-        /Height/ {print "win_h=" $2+0}')"
-    bounds=$(od -An -v -tx1 -w3 "$shot.rgb" | awk -v W="$screen_w" \
-        -v x0="$win_x" -v y0="$win_y" -v x1=$((win_x + win_w - 1)) -v y1=$((win_y + win_h - 1)) '
-        $0 == " 14 00 00" {
-            i = NR - 1; x = i % W; y = int(i / W)
-            if (x < x0 || x > x1 || y < y0 || y > y1) next
-            if (n++ == 0) { minx = maxx = x; miny = maxy = y }
-            if (x < minx) minx = x; if (x > maxx) maxx = x
-            if (y < miny) miny = y; if (y > maxy) maxy = y
-        }
-        END { if (n) print minx, maxx, miny, maxy, n }')
-    [ -n "$bounds" ] || return 1
-    set -- $bounds
-    guess_x=$(( ($1 + $2) / 2 - 253 ))
-    guess_y=$(( ($3 + $4) / 2 - 253 ))
-    for dy in 0 -1 1 -2 2; do
-        for dx in 0 -1 1 -2 2; do
-            bx=$((guess_x + dx)) by=$((guess_y + dy))
-            [ $bx -ge 0 ] && [ $by -ge 0 ] || continue
-            [ $((bx + 506)) -le $screen_w ] && [ $((by + 506)) -le $screen_h ] || continue
-            [ "$(screen_px $bx $((by + 253)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 1)) $((by + 253)))" = ffffff ] || continue
-            [ "$(screen_px $((bx + 504)) $((by + 253)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 505)) $((by + 253)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 503)) $((by + 253)))" = ffffff ] || continue
-            [ "$(screen_px $((bx + 253)) $((by + 504)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 253)) $((by + 505)))" = 191919 ] || continue
-            [ "$(screen_px $((bx + 253)) $((by + 503)))" = ffffff ] || continue
-            board_x=$bx board_y=$by
-            return 0
-        done
-    done
-    return 1
-}
-
+# --- The board on the screen --------------------------------------------------------
 # Cage-sum pixels (40,40,40) in the top-left 18 x 18 box of every cell, as
 # "col row count" lines for the cells that have any.
 label_counts() {
@@ -467,19 +348,13 @@ label_counts() {
         END { for (k in n) print k, n[k] }' | sort -k2,2n -k1,1n
 }
 labels_shown() {
-    find_board && label_counts >"$work/shown-labels.txt" &&
+    find_board >/dev/null && label_counts >"$work/shown-labels.txt" &&
         awk '{print $1, $2}' "$work/shown-labels.txt" | cmp -s - "$work/expected-labels.txt"
 }
 
 # The program may be slow on a busy machine: look again for about ten seconds.
-take_shot start
-tries=0
-until labels_shown; do
-    tries=$((tries + 1))
-    [ $tries -ge 40 ] && break
-    sleep 0.25
-    take_shot start
-done
+shoot_tries=40
+shoot_until start labels_shown
 
 if find_board; then
     ok "the board is shown at screen $board_x,$board_y (window at $win_x,$win_y)"
