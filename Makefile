@@ -51,4 +51,4 @@ fuzz: deps
 	sh tests/fuzz/run-fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz
