@@ -26,36 +26,21 @@ void Solver::addDerivedGroups(int minUnits, int maxUnits) {
 void Solver::buildLists() {
     const int cells = geo_->cells;
     const int units = static_cast<int>(geo_->units.size());
-    constraintStart_.assign(cells + 1, 0);
-    for (int c = 0; c < cells; ++c) constraintStart_[c + 1] = static_cast<int>(geo_->unitsOfCell[c].size());
-    for (const SumGroup& s : groups_)
-        for (int c : s.cells) ++constraintStart_[c + 1];
-    for (int c = 0; c < cells; ++c) constraintStart_[c + 1] += constraintStart_[c];
-    constraintList_.assign(constraintStart_[cells], 0);
-    std::vector<int> fill(constraintStart_.begin(), constraintStart_.end() - 1);
-    for (int c = 0; c < cells; ++c)
-        for (int u : geo_->unitsOfCell[c]) constraintList_[fill[c]++] = u;
-    for (int i = 0; i < static_cast<int>(groups_.size()); ++i)
-        for (int c : groups_[i].cells) constraintList_[fill[c]++] = units + i;
     const std::size_t total = units + groups_.size();
-    cheap_.items.assign(total + 1, 0);
-    dear_.items.assign(total + 1, 0);
-    cheap_.head = cheap_.tail = dear_.head = dear_.tail = 0;
-    queued_.assign(total, 0);
+    words_ = (total + 63) / 64;
+    cellBits_.assign(static_cast<std::size_t>(cells) * words_, 0);
+    auto set = [&](int cell, std::size_t k) { cellBits_[cell * words_ + k / 64] |= std::uint64_t{1} << (k % 64); };
+    for (int c = 0; c < cells; ++c)
+        for (int u : geo_->unitsOfCell[c]) set(c, static_cast<std::size_t>(u));
+    for (std::size_t i = 0; i < groups_.size(); ++i)
+        for (int c : groups_[i].cells) set(c, units + i);
+    pending_.assign(words_, 0);
+    round_.assign(words_, 0);
 }
 
 void Solver::touch(int cell) {
-    // Branch-free: the pattern of which constraints are queued already is
-    // different in every puzzle.
-    for (int i = constraintStart_[cell]; i < constraintStart_[cell + 1]; ++i) {
-        const int k = constraintList_[i];
-        const bool fresh = !queued_[k];
-        queued_[k] = 1;
-        Ring& ring = k < firstDerived_ ? cheap_ : dear_;
-        ring.items[ring.tail] = k;
-        const std::size_t next = ring.tail + 1 == ring.items.size() ? 0 : ring.tail + 1;
-        ring.tail = fresh ? next : ring.tail;
-    }
+    const std::uint64_t* bits = &cellBits_[cell * words_];
+    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w];
 }
 
 static inline Mask ifSingle(Mask m) {
@@ -168,15 +153,41 @@ bool Solver::runGroup(Mask* c, int i) {
 }
 
 bool Solver::propagate(Mask* c) {
+    // Rounds: every constraint pending at the start of a round runs once, so
+    // that a unit that several changes touched is swept only once. The
+    // derived groups run only in rounds where nothing cheaper is pending.
     const int units = static_cast<int>(geo_->units.size());
-    bool ok = true;
-    while (!cheap_.empty() || !dear_.empty()) {
-        const int k = cheap_.empty() ? dear_.pop() : cheap_.pop();
-        queued_[k] = 0;
-        if (!ok) continue;  // drain the queue after a contradiction
-        ok = k < units ? runUnit(c, k) : runGroup(c, k - units);
+    const std::size_t cheapWords = (firstDerived_ + 63) / 64;
+    const std::uint64_t lastCheap = firstDerived_ % 64 ? (std::uint64_t{1} << (firstDerived_ % 64)) - 1 : ~std::uint64_t{0};
+    std::uint64_t* round = round_.data();
+    for (;;) {
+        bool any = false;
+        for (std::size_t w = 0; w < cheapWords; ++w) {
+            const std::uint64_t keep = w + 1 == cheapWords ? lastCheap : ~std::uint64_t{0};
+            round[w] = pending_[w] & keep;
+            pending_[w] &= ~keep;
+            any |= round[w] != 0;
+        }
+        std::size_t from = 0, to = cheapWords;
+        if (!any) {
+            for (std::size_t w = cheapWords - 1; w < words_; ++w) {
+                round[w] = pending_[w];
+                pending_[w] = 0;
+                any |= round[w] != 0;
+            }
+            if (!any) return true;
+            from = cheapWords - 1;
+            to = words_;
+        }
+        for (std::size_t w = from; w < to; ++w)
+            for (std::uint64_t bits = round[w]; bits; bits &= bits - 1) {
+                const int k = static_cast<int>(w * 64) + __builtin_ctzll(bits);
+                if (!(k < units ? runUnit(c, k) : runGroup(c, k - units))) {
+                    std::fill(pending_.begin(), pending_.end(), 0);
+                    return false;
+                }
+            }
     }
-    return ok;
 }
 
 void Solver::search(int depth, int branchCell) {
@@ -184,10 +195,8 @@ void Solver::search(int depth, int branchCell) {
     const int cells = geo_->cells;
     Mask* c = &stack_[static_cast<std::size_t>(depth) * cells];
     if (branchCell < 0) {
-        for (std::size_t k = 0; k < queued_.size(); ++k) {
-            queued_[k] = 1;
-            (static_cast<int>(k) < firstDerived_ ? cheap_ : dear_).push(static_cast<int>(k));
-        }
+        const std::size_t total = geo_->units.size() + groups_.size();
+        for (std::size_t k = 0; k < total; ++k) pending_[k / 64] |= std::uint64_t{1} << (k % 64);
     } else {
         touch(branchCell);
     }
@@ -199,11 +208,9 @@ void Solver::search(int depth, int branchCell) {
         const std::size_t before = groups_.size();
         if (stage_++ == 0) addDerivedGroups(1, 1);
         else addDerivedGroups(2, options_.derivedMaxUnits);
-        const int units = static_cast<int>(geo_->units.size());
-        for (std::size_t k = before; k < groups_.size(); ++k) {
-            queued_[units + k] = 1;
-            dear_.push(static_cast<int>(units + k));
-        }
+        const std::size_t units = geo_->units.size();
+        for (std::size_t k = units + before; k < units + groups_.size(); ++k)
+            pending_[k / 64] |= std::uint64_t{1} << (k % 64);
         if (!propagate(c)) return;
     }
     // Branch on a cell with fewest candidates: the first with two if any.
@@ -249,7 +256,7 @@ int Solver::count(int limit) {
     if (!geo_ || limit < 1) return 0;
     limit_ = limit;
     std::fill(stack_.get(), stack_.get() + geo_->cells, geo_->all);
-    cheap_.head = cheap_.tail = dear_.head = dear_.tail = 0;
+    std::fill(pending_.begin(), pending_.end(), 0);
     search(0, -1);
     return count_;
 }

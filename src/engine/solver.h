@@ -62,29 +62,15 @@ private:
     const ComboTable* table_ = nullptr;
     std::vector<SumGroup> groups_;
     std::unique_ptr<Mask[]> stack_;  // one candidate array per search depth
-    // Constraints of cell c: constraintList_[constraintStart_[c] .. constraintStart_[c+1]).
-    std::vector<int> constraintStart_, constraintList_;
+    // Pending constraints as a bit set over constraint numbers, taken lowest
+    // first: units, then cages, then the derived groups, which are dearer to
+    // filter and so wait until everything cheaper has settled. cellBits_ holds
+    // for each cell, words_ words apiece, the constraints it belongs to.
+    std::vector<std::uint64_t> cellBits_, pending_, round_;
+    std::size_t words_ = 0;
+    int firstDerived_ = 0;  // constraint number of the first derived group
     std::vector<unsigned> mark_;  // mark_[cell] == token_: the cell is in the group at hand
     unsigned token_ = 0;
-    // Pending constraints in two rings: units and cages first, the derived
-    // groups (dearer to filter) only once the first ring is empty.
-    struct Ring {
-        std::vector<int> items;
-        std::size_t head = 0, tail = 0;
-        bool empty() const { return head == tail; }
-        void push(int k) {
-            items[tail] = k;
-            tail = tail + 1 == items.size() ? 0 : tail + 1;
-        }
-        int pop() {
-            const int k = items[head];
-            head = head + 1 == items.size() ? 0 : head + 1;
-            return k;
-        }
-    };
-    Ring cheap_, dear_;
-    int firstDerived_ = 0;     // constraint number of the first derived group
-    std::vector<char> queued_;
     Mask* current_ = nullptr;  // candidates being propagated
     std::vector<std::vector<int>> found_;
     int limit_ = 0;
