@@ -96,8 +96,20 @@ bool Solver::runUnit(Mask* c, int u) {
 
 bool Solver::runGroup(Mask* c, int i) {
     const SumGroup& s = groups_[i];
-    Mask before[kMaxCells];
     const int n = static_cast<int>(s.cells.size());
+    if (s.distinct) {
+        // Once every cell is placed only the digits and their sum remain to check.
+        bool placed = true;
+        Mask digits = 0;
+        int sum = 0;
+        for (int x : s.cells) {
+            placed &= singleBit(c[x]);
+            digits |= c[x];
+            sum += __builtin_ctz(c[x] | 0x10000u) + 1;
+        }
+        if (placed) return sum == s.sum && popcount(digits) == n;
+    }
+    Mask before[kMaxCells];
     for (int j = 0; j < n; ++j) before[j] = c[s.cells[j]];
     Mask required = 0;
     const Filter f = filterGroup(c, s, *table_, &required);
