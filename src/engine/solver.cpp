@@ -213,13 +213,14 @@ void Solver::search(int depth, int branchCell) {
         touch(branchCell);
     }
     if (!propagate(c)) return;
-    // While units and cages alone do not settle the grid, bring in the rule
-    // of 45 before searching: one unit at a time first, then runs of units.
-    while (branchCell < 0 && stage_ < 2 && options_.useDerivedGroups &&
-           !std::all_of(c, c + cells, [](Mask m) { return singleBit(m); })) {
+    // When units and cages alone do not settle the grid, bring in the rule of
+    // 45 before searching: the groups of single units and of runs of units
+    // together, found in one pass over the grid.
+    if (branchCell < 0 && !derived_ && options_.useDerivedGroups &&
+        !std::all_of(c, c + cells, [](Mask m) { return singleBit(m); })) {
+        derived_ = true;
         const std::size_t before = groups_.size();
-        if (stage_++ == 0) addDerivedGroups(1, 1);
-        else addDerivedGroups(2, options_.derivedMaxUnits);
+        addDerivedGroups(1, options_.derivedMaxUnits);
         const std::size_t units = geo_->units.size();
         for (std::size_t k = units + before; k < units + groups_.size(); ++k)
             pending_[k / 64] |= std::uint64_t{1} << (k % 64);

@@ -4,8 +4,8 @@
 // hidden singles, filters each cage through its digit combinations and lets a
 // digit that a cage must hold, confined to one row, column or box, leave the
 // rest of it. When that stalls at the root, the rule-of-45 groups join in:
-// first those of single rows, columns and boxes, then those of runs of units
-// and the cage splits. Search branches on a cell with fewest candidates only
+// those of single rows, columns and boxes, of runs of units and the cage
+// splits, all at once. Search branches on a cell with fewest candidates only
 // where propagation stops.
 #pragma once
 
@@ -57,7 +57,7 @@ private:
 
     SolverOptions options_;
     Killer killer_;
-    int stage_ = 0;            // 0: cages only, 1: one-unit groups added, 2: all
+    bool derived_ = false;     // the derived groups have joined the cages
     const Geometry* geo_ = nullptr;
     const ComboTable* table_ = nullptr;
     std::vector<SumGroup> groups_;
