@@ -14,6 +14,14 @@ ComboTable::ComboTable(int side) : side_(side), maxSum_(side * (side + 1) / 2) {
             if (m & (1u << (d - 1))) sum += d;
         table_[static_cast<std::size_t>(popcount(m)) * (maxSum_ + 1) + sum].push_back(static_cast<Mask>(m));
     }
+    digits_.assign(table_.size(), 0);
+    for (std::size_t i = 0; i < table_.size(); ++i)
+        for (Mask m : table_[i]) digits_[i] |= m;
+}
+
+Mask ComboTable::digits(int count, int sum) const {
+    if (count < 0 || count > side_ || sum < 0 || sum > maxSum_) return 0;
+    return digits_[static_cast<std::size_t>(count) * (maxSum_ + 1) + sum];
 }
 
 const std::vector<Mask>& ComboTable::combos(int count, int sum) const {
@@ -54,6 +62,9 @@ static void finish(const Geometry& g, const Killer& k, SumGroup& s) {
 
 std::vector<SumGroup> cageGroups(const Geometry& g, const Killer& k) {
     std::vector<SumGroup> out(k.cageCount());
+    std::vector<int> size(k.cageCount(), 0);
+    for (int i = 0; i < g.cells; ++i) ++size[k.cageOf[i]];
+    for (int c = 0; c < k.cageCount(); ++c) out[c].cells.reserve(size[c]);
     for (int i = 0; i < g.cells; ++i) out[k.cageOf[i]].cells.push_back(i);
     for (int c = 0; c < k.cageCount(); ++c) {
         out[c].sum = k.sums[c];

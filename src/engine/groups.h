@@ -19,11 +19,14 @@ class ComboTable {
 public:
     explicit ComboTable(int side);
     const std::vector<Mask>& combos(int count, int sum) const;
+    // The digits of all of combos(count, sum): what a cage of that size and sum may hold.
+    Mask digits(int count, int sum) const;
 
 private:
     int side_;
     int maxSum_;
     std::vector<std::vector<Mask>> table_;
+    std::vector<Mask> digits_;
 };
 
 const ComboTable& comboTableFor(int side);  // side must be supported

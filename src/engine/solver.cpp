@@ -268,7 +268,12 @@ int Solver::count(int limit) {
     nodes_ = 0;
     if (!geo_ || limit < 1) return 0;
     limit_ = limit;
-    std::fill(stack_.get(), stack_.get() + geo_->cells, geo_->all);
+    // Each cell starts with the digits its cage's combinations use.
+    for (std::size_t i = 0; i < killer_.sums.size(); ++i) {
+        const SumGroup& cage = groups_[i];
+        const Mask m = table_->digits(static_cast<int>(cage.cells.size()), cage.sum);
+        for (int x : cage.cells) stack_[x] = m;
+    }
     std::fill(pending_.begin(), pending_.end(), 0);
     search(0, -1);
     return count_;
