@@ -288,23 +288,36 @@ static inline Mask ifSingle(Mask m) {
 static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& table, Mask* required) {
     const int n = static_cast<int>(s.cells.size());
     const int* cells = s.cells.data();
-    Mask fixed = 0, clash = 0;
+    if (n > kMaxSide) return Filter::Broken;  // more cells than distinct digits
+    // The candidates four to a word, 16 bits a cell; spare lanes hold every
+    // digit so that they meet any combination.
+    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    std::uint64_t packed[4] = {~kHigh, ~kHigh, ~kHigh, ~kHigh};
+    const int words = (n + 3) / 4;
+    Mask fixed = 0, clash = 0, present = 0;
     for (int i = 0; i < n; ++i) {
-        const Mask single = ifSingle(cand[cells[i]]);
+        const Mask m = cand[cells[i]];
+        const Mask single = ifSingle(m);
         clash |= fixed & single;
         fixed |= single;
+        present |= m;
+        const int shift = 16 * (i % 4);
+        packed[i / 4] = (packed[i / 4] & ~(std::uint64_t{0xFFFF} << shift)) | std::uint64_t{m} << shift;
     }
     if (clash) return Filter::Broken;
     Mask allowed = 0, needed = static_cast<Mask>(~0u);
     for (Mask combo : table.combos(n, s.sum)) {
-        Mask cover = 0;
-        bool fits = (combo & fixed) == fixed;
-        for (int i = 0; i < n; ++i) {
-            const Mask x = cand[cells[i]] & combo;
-            fits &= x != 0;
-            cover |= x;
+        // A combination fits when it holds the fixed digits, every one of its
+        // digits is a candidate somewhere (the cells cover it) and every cell
+        // has a candidate in it (no lane of packed & combo is zero).
+        bool fits = ((combo & fixed) == fixed) & ((combo & ~present) == 0);
+        const std::uint64_t spread = combo * kLow;
+        std::uint64_t zero = 0;
+        for (int w = 0; w < words; ++w) {
+            const std::uint64_t v = packed[w] & spread;
+            zero |= (v - kLow) & ~v & kHigh;
         }
-        fits &= cover == combo;
+        fits &= zero == 0;
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);
