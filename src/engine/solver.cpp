@@ -97,6 +97,7 @@ bool Solver::runUnit(Mask* c, int u) {
 bool Solver::runGroup(Mask* c, int i) {
     const SumGroup& s = groups_[i];
     const int n = static_cast<int>(s.cells.size());
+    Mask settled = 0;  // digits placed in the group already
     if (s.distinct) {
         // Once every cell is placed only the digits and their sum remain to check.
         bool placed = true;
@@ -105,6 +106,7 @@ bool Solver::runGroup(Mask* c, int i) {
         for (int x : s.cells) {
             placed &= singleBit(c[x]);
             digits |= c[x];
+            settled |= ifSingle(c[x]);
             sum += __builtin_ctz(c[x] | 0x10000u) + 1;
         }
         if (placed) return sum == s.sum && popcount(digits) == n;
@@ -134,7 +136,7 @@ bool Solver::runGroup(Mask* c, int i) {
         elim[found++] = bit;
     };
     const std::uint64_t* unitBits = g.unitBits.data();
-    for (; required; required &= required - 1) {
+    for (required &= static_cast<Mask>(~settled); required; required &= required - 1) {
         const Mask bit = required & -required;
         std::uint64_t touched = 0;
         int places = 0, first = 0;
