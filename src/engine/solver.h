@@ -21,7 +21,7 @@ namespace sumgrid::engine {
 
 struct SolverOptions {
     bool useDerivedGroups = true;  // innies/outies and cage splits
-    int derivedMaxCells = 6;  // largest derived group kept
+    int derivedMaxCells = 5;  // largest derived group kept
     int derivedMaxLoose = 3;  // largest kept whose cells may repeat a digit
     int derivedMaxUnits = 4;  // longest run of units studied
 };
