@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps configure build test-asan bench books package fuzz clean
+.PHONY: run test deps configure build test-asan golden bench books package fuzz clean
 
 run: build
 	./$(BUILD)/sumgrid
@@ -29,6 +29,11 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --output-on-failure -j$(JOBS)
+
+# Rewrites the reference pictures under tests/golden/ from today's drawing,
+# on purpose: look at what changed (git diff --stat tests/golden) before committing.
+golden: build
+	cd $(BUILD) && SUMGRID_UPDATE_GOLDEN=1 ctest -L golden --output-on-failure
 
 # The benchmarks, in a release build of their own.
 bench: deps

@@ -109,8 +109,7 @@ struct TextStamp {
 
 const TextStamp& stampOf(const char* chars, int32_t length, const QFont& font) {
     static std::unordered_map<std::string, TextStamp> stamps;
-    std::string key(chars, size_t(length));
-    key += char(font.pixelSize());
+    const std::string key = std::string(chars, size_t(length)) + '\0' + font.key().toStdString();
     if (auto found = stamps.find(key); found != stamps.end())
         return found->second;
     if (stamps.size() > 4096)

@@ -1,8 +1,14 @@
 #include "support/test_book.h"
 
+#include "model/book.h"
+#include "model/puzzle.h"
+#include "support/model_snapshot.h"
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <unistd.h>
 
 std::vector<uint8_t> validGrid(int variant) {
@@ -16,12 +22,9 @@ std::vector<uint8_t> validGrid(int variant) {
 TestPuzzle samplePuzzle(int variant) {
     TestPuzzle p;
     p.digits = validGrid(variant);
-    uint8_t cage = 0;
-    for (int r = 0; r < 9; ++r) {
+    for (int r = 0; r < 9; ++r)
         for (int c = 0; c < 9; ++c)
-            p.cages.push_back(uint8_t(cage + c / 2));
-        cage = uint8_t(cage + 5);
-    }
+            p.cages.push_back(uint8_t(5 * r + c / 2));
     return p;
 }
 
@@ -41,9 +44,9 @@ std::string recordBytes(const TestPuzzle& p) {
 std::string bookBytes(const std::vector<std::string>& records) {
     std::vector<int32_t> table;
     std::string rest;
-    int32_t offset = int32_t(8 + 4 * records.size());
+    const int32_t start = int32_t(8 + 4 * records.size());
     for (const std::string& r : records) {
-        table.push_back(offset + int32_t(rest.size()));
+        table.push_back(start + int32_t(rest.size()));
         rest += r;
     }
     return bookWithTable(int32_t(records.size()), table, rest);
@@ -75,4 +78,79 @@ std::string ScratchDir::write(const std::string& name, const std::string& bytes)
     const std::string p = path(name);
     std::ofstream(p, std::ios::binary) << bytes;
     return p;
+}
+
+std::vector<BoardScenario> boardScenarios() {
+    std::ifstream in(SUMGRID_GOLDEN_DIR "/boards.txt");
+    std::vector<BoardScenario> boards;
+    std::vector<std::string>* rows = nullptr;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (rows && int(rows->size()) < boards.back().side) {
+            rows->push_back(line);
+            continue;
+        }
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "board") {
+            boards.emplace_back();
+            words >> boards.back().name >> boards.back().side;
+            rows = &boards.back().cages;
+        } else if (word == "play" || word == "marks") {
+            rows = word == "play" ? &boards.back().play : &boards.back().marks;
+        } else if (word == "select") {
+            words >> boards.back().selCol >> boards.back().selRow;
+        } else if (word == "gap") {
+            words >> boards.back().gap;
+        }
+    }
+    return boards;
+}
+
+BoardScenario boardScenario(const std::string& name) {
+    for (const BoardScenario& b : boardScenarios())
+        if (b.name == name)
+            return b;
+    return {};
+}
+
+// Labels are numbered in order of first appearance; the gap's label comes
+// after a number that no cage carries.
+TestPuzzle BoardScenario::puzzle() const {
+    TestPuzzle p;
+    p.side = uint8_t(side);
+    std::map<char, uint8_t> number;
+    uint8_t next = 0;
+    for (const std::string& row : cages)
+        for (char label : row)
+            if (label != gap && number.emplace(label, next).second)
+                ++next;
+    number[gap] = uint8_t(next + 1);
+    for (int r = 0; r < side; ++r)
+        for (int c = 0; c < side; ++c) {
+            p.cages.push_back(number[cages[size_t(r)][size_t(c)]]);
+            p.digits.push_back(uint8_t(side == 9 ? (3 * r + r / 3 + c) % 9 + 1 : (r + c) % side + 1));
+        }
+    return p;
+}
+
+void loadScenario(const BoardScenario& board, const ScratchDir& dir) {
+    clearModel();
+    if (board.side > 0) {
+        openBook(dir.write(board.name + ".wobe", bookBytes({recordBytes(board.puzzle())})));
+        loadPuzzle(bookPath, 1);
+    }
+    for (int16_t i = 1; i <= cellCount; ++i) {
+        const size_t r = size_t((i - 1) / board.side), c = size_t((i - 1) % board.side);
+        const char entry = r < board.play.size() ? board.play[r][c] : '.';
+        if (entry >= '1' && entry <= '9')
+            penDigits[i] = uint8_t(entry - '0');
+        if (entry >= 'a' && entry <= 'i')
+            pencilDigits[i] = uint8_t(entry - 'a' + 1);
+        errorMarks[i] = r < board.marks.size() && board.marks[r][c] == 'x';
+    }
+    selCol = board.selCol;
+    selRow = board.selRow;
 }

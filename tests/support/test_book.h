@@ -1,5 +1,6 @@
 // Puzzle books made by the tests themselves: records and headers written byte
-// by byte, so that each malformed case can be built on purpose.
+// by byte, so that each malformed case can be built on purpose, and the
+// boards described in tests/golden/boards.txt.
 #pragma once
 
 #include <cstdint>
@@ -36,3 +37,18 @@ public:
 private:
     std::string dir_;
 };
+
+// A board of tests/golden/boards.txt: its cages as rows of labels and the player's work.
+struct BoardScenario {
+    std::string name;
+    int side = 0;
+    std::vector<std::string> cages, play, marks;
+    int16_t selCol = 0, selRow = 0;
+    char gap = 0;
+    TestPuzzle puzzle() const;
+};
+std::vector<BoardScenario> boardScenarios();
+BoardScenario boardScenario(const std::string& name);
+// Puts the scenario in the model: its puzzle written as a book in dir and
+// read through the readers, then the player's work.
+void loadScenario(const BoardScenario& board, const ScratchDir& dir);

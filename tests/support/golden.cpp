@@ -1,0 +1,50 @@
+#include "support/golden.h"
+
+#include <QDir>
+#include <QPainter>
+
+namespace {
+
+QString reference(const std::string& name) { return QString(SUMGRID_GOLDEN_DIR "/%1.png").arg(name.c_str()); }
+
+// The picture faded, with every differing pixel in full magenta.
+QImage differences(const QImage& actual, const QImage& expected, int& count, QPoint& first) {
+    QImage diff(actual.size(), QImage::Format_RGB32);
+    diff.fill(Qt::white);
+    QPainter(&diff).drawImage(0, 0, actual);
+    for (int y = 0; y < diff.height(); ++y)
+        for (int x = 0; x < diff.width(); ++x) {
+            const QRgb a = actual.pixel(x, y);
+            const bool same = expected.valid(x, y) && expected.pixel(x, y) == a;
+            if (!same && count++ == 0)
+                first = QPoint(x, y);
+            diff.setPixel(x, y, same ? qRgb(128 + qRed(a) / 2, 128 + qGreen(a) / 2, 128 + qBlue(a) / 2)
+                                     : qRgb(255, 0, 255));
+        }
+    return diff;
+}
+
+}  // namespace
+
+std::string goldenMismatch(const QImage& image, const std::string& name) {
+    const QImage actual = image.convertToFormat(QImage::Format_RGB32);
+    if (qEnvironmentVariableIsSet("SUMGRID_UPDATE_GOLDEN"))
+        return actual.save(reference(name)) ? "" : "cannot write " + reference(name).toStdString();
+
+    const QImage expected = QImage(reference(name)).convertToFormat(QImage::Format_RGB32);
+    if (expected.isNull())
+        return "no reference " + reference(name).toStdString() + " (make golden writes it)";
+    if (expected == actual)
+        return "";
+
+    int count = 0;
+    QPoint first;
+    const QImage diff = differences(actual, expected, count, first);
+    QDir().mkpath("golden-failures");
+    actual.save(QString("golden-failures/%1.actual.png").arg(name.c_str()));
+    diff.save(QString("golden-failures/%1.diff.png").arg(name.c_str()));
+    return name + ": " + std::to_string(count) + " pixels differ, the first at (" + std::to_string(first.x()) +
+           ", " + std::to_string(first.y()) + "); size " + std::to_string(actual.width()) + "x" +
+           std::to_string(actual.height()) + " against " + std::to_string(expected.width()) + "x" +
+           std::to_string(expected.height()) + "; see " + QDir::currentPath().toStdString() + "/golden-failures/";
+}

@@ -1,0 +1,11 @@
+// Whole pictures compared pixel for pixel with reference images kept under
+// tests/golden/. With SUMGRID_UPDATE_GOLDEN set in the environment the
+// reference is written instead (`make golden`). On a mismatch the picture
+// and a difference image are left in golden-failures/ in the build folder.
+#pragma once
+
+#include <QImage>
+#include <string>
+
+// Empty when the image equals the reference name.png; otherwise what differs.
+std::string goldenMismatch(const QImage& image, const std::string& name);
