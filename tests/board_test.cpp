@@ -18,6 +18,7 @@ protected:
     static void SetUpTestSuite() {
         initGdiObjects();
         box = new PictureBox;
+        box->setLeastWidth(352);  // as the main window's toolbar does
         pbGrid = box;
         gridInfo = GridInfo{box->hDC(), 46};
     }

@@ -5,18 +5,22 @@
 #include "model/book.h"
 #include "model/puzzle.h"
 #include "platform/app_info.h"
+#include "platform/msgbox.h"
 #include "platform/picturebox.h"
 #include "platform/toolbar.h"
 #include "render/grid.h"
 #include "render/resources.h"
 
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <algorithm>
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Form1");
     setWindowIcon(programIcon());
+    setMsgBoxOwner(this);
     auto* client = new QWidget(this);
     client->setMouseTracking(true);
     client->installEventFilter(this);
@@ -55,6 +59,7 @@ void Form1::createToolbar() {
     tb_->addButton(tbrDefault, "Check", tbImgPicture(7));
     tb_->setValue(7, 1);
     tb_->resize(tb_->buttonRect(9).right() + 5, 38);
+    pbGrid_->setLeastWidth(tb_->width());
     connect(tb_, &Toolbar::ButtonClick, this, &Form1::tb_ButtonClick);
     connect(tb_, &Toolbar::MouseMove, this, &Form1::tb_MouseMove);
 
@@ -122,11 +127,23 @@ void Form1::Form_Load() {
     startGame();
 }
 
-// The window is exactly large enough for the menu bar and the board.
+// The window is exactly large enough for the menu bar and the board, and
+// never narrower than the toolbar across the board's top.
 void Form1::sizeWindowToBoard() {
     const int side = boardSide(gridInfo);
-    centralWidget()->setMinimumSize(side, side);
-    resize(side, menuBar()->sizeHint().height() + side);
+    const QSize client(std::max(side, tb_->width()), side);
+    centralWidget()->setMinimumSize(client);
+    layout()->activate();  // the window's least size follows at once, so that it can shrink
+    resize(client.width(), menuBar()->sizeHint().height() + client.height());
+}
+
+// A puzzle of another side than the board shows: the window and the board
+// are laid out for it, the picture cleared to the new size.
+void Form1::layOutForGridSize() {
+    if (pbGrid_->height() == boardSide(gridInfo))
+        return;
+    sizeWindowToBoard();
+    resizePBgrid();
 }
 
 void Form1::setMousePointer(int16_t pointer) {

@@ -67,6 +67,7 @@ private:
     void createMenus();
     void createToolbar();
     void sizeWindowToBoard();
+    void layOutForGridSize();
     void applyPointer();
 
     PictureBox* pbGrid_ = nullptr;

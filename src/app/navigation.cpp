@@ -15,10 +15,7 @@
 void Form1::startGame() {
     loadPuzzle(bookPath, puzzleNumber);
     resetPlayer();
-    if (pbGrid_->width() != boardSide(gridInfo)) {  // a book of another grid size
-        sizeWindowToBoard();
-        resizePBgrid();
-    }
+    layOutForGridSize();
     updateGrid();
     txtGN_->setText(QString::number(puzzleNumber));
 }
@@ -70,6 +67,7 @@ void Form1::MNU_LOAD_PUZZLE_Click() {
     loadPuzzle(bookPath, 1);
     puzzleNumber = 1;
     txtGN_->setText("1");
+    layOutForGridSize();
     updateGrid();
     pbGrid_->Refresh();
 }

@@ -226,6 +226,11 @@ bool Polyline(HDC dc, const POINT* points, int32_t count) {
     return true;
 }
 
+int GetClipBox(HDC dc, RECT* rect) {
+    *rect = RECT{0, 0, dc->image->width(), dc->image->height()};
+    return 1;
+}
+
 COLORREF SetTextColor(HDC dc, COLORREF color) {
     COLORREF previous = dc->textColor;
     dc->textColor = color;

@@ -88,6 +88,8 @@ bool MoveToEx(HDC dc, int32_t x, int32_t y, POINT* previous);
 bool LineTo(HDC dc, int32_t x, int32_t y);
 bool Polyline(HDC dc, const POINT* points, int32_t count);
 COLORREF SetTextColor(HDC dc, COLORREF color);
+// The area that can be drawn on: the whole image.
+int GetClipBox(HDC dc, RECT* rect);
 int DrawTextA(HDC dc, const char* text, int32_t length, RECT* rect, uint32_t format);
 
 // Sets the size, in points, of the font the device context writes with.

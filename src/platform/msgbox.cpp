@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <cstdio>
 
 namespace {
 MsgBoxAnswer answerer;
-}
+QPointer<QWidget> owner;
+}  // namespace
 
 void setMsgBoxAnswer(MsgBoxAnswer answer) { answerer = std::move(answer); }
+void setMsgBoxOwner(QWidget* mainWindow) { owner = mainWindow; }
 
 int MsgBox(const std::string& prompt, int buttons, const std::string& title) {
     if (answerer)
@@ -19,8 +22,7 @@ int MsgBox(const std::string& prompt, int buttons, const std::string& title) {
         return yesNo ? vbNo : vbOK;
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(prompt),
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
     box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
     const int pressed = box.exec();
     if (!yesNo)

@@ -16,7 +16,11 @@ constexpr int vbOK = 1;
 constexpr int vbYes = 6;
 constexpr int vbNo = 7;
 
+class QWidget;
+
+// Every box is owned by the program's main window, and stands centred on it.
 int MsgBox(const std::string& prompt, int buttons = vbOKOnly, const std::string& title = App::Title());
+void setMsgBoxOwner(QWidget* mainWindow);
 
 // Lets a program without a window answer the boxes itself, as the tests of
 // the puzzle files do; an empty function restores the real boxes.

@@ -3,6 +3,7 @@
 #include "platform/keys.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -55,7 +56,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 }
 
 void PictureBox::setHeight(int pixels) { setSize(QSize(width(), pixels)); }
-void PictureBox::setWidth(int pixels) { setSize(QSize(pixels, height())); }
+void PictureBox::setWidth(int pixels) { setSize(QSize(std::max(pixels, leastWidth_), height())); }
 
 void PictureBox::setSize(QSize size) {
     endPainting(&dc_);

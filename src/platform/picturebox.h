@@ -21,6 +21,9 @@ public:
     // was drawn and blank in the window colour where it grows.
     void setHeight(int pixels);
     void setWidth(int pixels);
+    // The box is never narrower than this, whatever width it is given:
+    // room for a toolbar that lies across its top.
+    void setLeastWidth(int pixels) { leastWidth_ = pixels; }
     void setFontSize(int points);  // Font.Size
     int fontSize() const { return fontPoints_; }
 
@@ -48,4 +51,5 @@ private:
     QImage image_;
     DeviceContext dc_;
     int fontPoints_ = 8;
+    int leastWidth_ = 0;
 };

@@ -23,6 +23,7 @@ void Toolbar::addButton(ButtonStyle style, const QString& caption, const QPixmap
             auto* line = new QFrame(this);
             line->setFrameShape(QFrame::VLine);
             line->setFrameShadow(QFrame::Sunken);
+            line->setAttribute(Qt::WA_TransparentForMouseEvents);  // the toolbar sees the pointer over it
             line->setGeometry(slot.rect.adjusted(width / 2 - 1, 2, -(width - width / 2 - 1), -2));
         }
     } else {

@@ -5,6 +5,7 @@
 #include "render/outline.h"
 #include "render/resources.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -13,10 +14,10 @@ void drawText(HDC dc, const std::string& text, RECT box) {
     DrawTextA(dc, text.c_str(), int32_t(text.size()), &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void drawFrame(HDC dc, int32_t side) {
+void drawFrame(HDC dc, int32_t width, int32_t height) {
     SelectObject(dc, hpenThin);
-    Rectangle(dc, 0, 0, side - 1, side - 1);
-    Rectangle(dc, 0, 0, side, side);
+    Rectangle(dc, 0, 0, width - 1, height - 1);
+    Rectangle(dc, 0, 0, width, height);
 }
 
 // The grid lines, every third one thick: the first, fourth, seventh and tenth.
@@ -74,11 +75,13 @@ void drawCageSums(const GridInfo& info) {
     }
 }
 
-// The credit sits in the band just below the grid; its box reaches from the
-// grid's bottom line down to half a cell further, given bottom edge first.
-void drawCredit(const GridInfo& info) {
+// The credit sits in the band just below the grid, centred between the
+// margins; its box reaches from the grid's bottom line down to half a cell
+// further, given bottom edge first.
+void drawCredit(const GridInfo& info, int32_t width) {
     const int32_t cs = info.cellSize;
-    drawText(info.hDC, boardCredit(), RECT{cs, cellFraction(gridSize * cs, 1.5, info), 10 * cs, 10 * cs});
+    const int32_t gridBottom = (gridSize + 1) * cs;
+    drawText(info.hDC, boardCredit(), RECT{cs, cellFraction(gridSize * cs, 1.5, info), width - cs, gridBottom});
 }
 
 void drawErrorMarks(const GridInfo& info) {
@@ -94,15 +97,21 @@ void drawErrorMarks(const GridInfo& info) {
 
 }  // namespace
 
-// Layer by layer: background, frame, grid, highlight, outlines, sums, credit, marks.
+// Layer by layer: background, frame, grid, highlight, outlines, sums, credit,
+// marks. The board is a square, but a small grid's picture is wider than its
+// board, to make room for the toolbar across its top: the margin then runs on
+// to the right.
 void drawBoard(const GridInfo& info) {
     const int32_t side = boardSide(info);
-    FillRect(info.hDC, RECT{0, 0, side, side}, hbrWhite);
-    drawFrame(info.hDC, side);
+    RECT picture;
+    GetClipBox(info.hDC, &picture);
+    const int32_t width = std::max(side, picture.right);
+    FillRect(info.hDC, RECT{0, 0, width, side}, hbrWhite);
+    drawFrame(info.hDC, width, side);
     drawGridLines(info.hDC, info.cellSize);
     drawHighlight(info.hDC, info.cellSize);
     drawCageOutlines(info);
     drawCageSums(info);
-    drawCredit(info);
+    drawCredit(info, width);
     drawErrorMarks(info);
 }

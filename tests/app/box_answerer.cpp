@@ -20,8 +20,10 @@ void BoxAnswerer::poll() {
     pending_ = box;
     const QMessageBox::StandardButton defaultButton =
         box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+    const QWidget* owner = box->parentWidget();
     seen.push_back({box->text(), box->windowTitle(), box->standardButtons(), defaultButton,
-                    box->icon() != QMessageBox::NoIcon});
+                    box->icon() != QMessageBox::NoIcon, owner ? owner->metaObject()->className() : "",
+                    owner ? box->geometry().center() - owner->geometry().center() : QPoint(9999, 9999)});
     QMessageBox::StandardButton press = defaultButton;
     if (!presses_.empty()) {
         press = presses_.front();
@@ -29,11 +31,8 @@ void BoxAnswerer::poll() {
     }
     // Pressed outside this slot, so that a box the press opens is answered too.
     QAbstractButton* b = box->button(press);
-    QTimer::singleShot(0, box, [this, box, b] {
+    QTimer::singleShot(0, box, [this, b] {
         pending_ = nullptr;
-        if (b)
-            b->click();
-        else
-            box->done(0);
+        b->click();
     });
 }

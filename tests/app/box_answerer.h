@@ -1,20 +1,19 @@
-// Answers the modal boxes a command opens, as a player would: each box is
-// read (text, title, buttons) and then closed with the button asked for.
+// Answers the message boxes a command opens, as a player would: each box is
+// read (text, title, buttons, owner) and then closed with the button asked for.
 #pragma once
 
 #include <QMessageBox>
-#include <QObject>
-#include <QString>
 #include <QTimer>
 #include <deque>
 #include <vector>
 
 struct SeenBox {
-    QString text;
-    QString title;
+    QString text, title;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton;
     bool hasIcon;
+    QString owner;      // the class of the window that owns it
+    QPoint offCentre;  // from the middle of its owner
 };
 
 class BoxAnswerer : public QObject {

@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QtTest>
 #include <filesystem>
+#include <map>
 
 #define QCOMPARE_GOLDEN(image, name)                          \
     do {                                                      \
@@ -67,6 +68,7 @@ class Form1Test : public QObject {
 
     void open() {
         w = std::make_unique<Form1>();
+        w->move(100, 100);  // away from the screen's edges, which a box centred on the window would cross
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
@@ -96,6 +98,20 @@ class Form1Test : public QObject {
             texts << b.text;
         return texts;
     }
+    // Chooses a book in the Open dialog, typed into its name box as a player would; nothing chosen cancels.
+    void load(const std::string& path, QStringList* filters = nullptr, QString* directory = nullptr) {
+        whenModal<QFileDialog>([=](QFileDialog* dialog) {
+            if (filters)
+                *filters = dialog->nameFilters();
+            if (directory)
+                *directory = dialog->directory().absolutePath();
+            if (path.empty())
+                return dialog->reject();
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        trigger("MNU_LOAD_PUZZLE");
+    }
     void fillSolution() {
         for (int16_t i = 1; i <= 81; ++i)
             (i % 3 ? penDigits : pencilDigits)[i] = solution[i];
@@ -114,6 +130,10 @@ private slots:
         open();
     }
     void cleanup() {
+        for (const SeenBox& box : boxes->seen) {  // every box over the main window
+            QCOMPARE(box.owner, QString("Form1"));
+            QVERIFY2(box.offCentre.manhattanLength() <= 2, qPrintable(box.text));
+        }
         w.reset();
         boxes.reset();
         setSleepHook(nullptr);
@@ -313,14 +333,18 @@ private slots:
             {"tb 5", false, bigPen},     {"tb 8", false, bigPen},   {"tb 1", false, arrow},    {"MNU_PEN_2", true, arrow},
             {"board", true, pencil},     {"tb 9", true, arrow},     {"MNU_PEN_1", false, arrow}, {"board", false, pen},
             {"tb 3", false, arrow},      {"board", false, pen},     {"tb 4", false, arrow},    {"MNU_PEN_2", true, arrow},
-            {"MNU_NEXT", true, arrow},
+            {"MNU_NEXT", true, arrow},   {"board", true, pencil},   {"separator 5", true, arrow}, {"board", true, pencil},
+            {"separator 8", true, arrow},
         };
+        int step = 0;  // moves to the same point twice make one movement only
         for (const auto& [action, pencilInUse, pointer] : steps) {
             const std::string a = action;
             if (a == "board")
-                moveOver(w->board(), QPoint(200, 200));
+                QTest::mouseMove(w->board(), QPoint(200, 100 + ++step));
             else if (a == "toolbar")
-                moveOver(w->tb(), QPoint(300, 10));
+                QTest::mouseMove(w->tb(), QPoint(350, 10 + ++step % 20));
+            else if (a.rfind("separator ", 0) == 0)
+                QTest::mouseMove(w->tb(), w->tb()->buttonRect(int16_t(a[10] - '0')).center());
             else if (a == "window")
                 moveOver(w->centralWidget(), QPoint(300, 300));
             else if (a.rfind("tb ", 0) == 0)
@@ -401,25 +425,14 @@ private slots:
 
         QStringList filters;
         QString directory;
-        auto chooseInDialog = [&](const std::string& path) {
-            whenModal<QFileDialog>([&, path](QFileDialog* dialog) {
-                filters = dialog->nameFilters();
-                directory = dialog->directory().absolutePath();
-                if (path.empty())
-                    return dialog->reject();
-                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
-                QMetaObject::invokeMethod(dialog, "accept");
-            });
-            trigger("MNU_LOAD_PUZZLE");
-        };
-        chooseInDialog("");
+        load("", &filters, &directory);
         QCOMPARE(filters.size(), 3);
         QVERIFY(filters[0].contains("(*.plix)") && filters[1].contains("(*.wobe)") && filters[2].contains("(*)"));
         QCOMPARE(directory, QString::fromStdString(folder()));
         QCOMPARE(puzzleNumber, int16_t(2));  // cancel changes nothing
         QCOMPARE(bookPath, defaultBook());
 
-        chooseInDialog(other);
+        load(other);
         QCOMPARE(bookPath, other);
         QCOMPARE(puzzleCount, 2);
         QCOMPARE(puzzleNumber, int16_t(1));
@@ -428,12 +441,59 @@ private slots:
         QVERIFY(boxes->seen.empty());
 
         trigger("MNU_NEXT");
-        chooseInDialog(bad);
+        load(bad);
         QCOMPARE(seenTexts(), QStringList{QString::fromStdString(fileError())});
         QCOMPARE(bookPath, other);  // the previous book stays open, at its puzzle 1
         QCOMPARE(puzzleNumber, int16_t(1));
         QCOMPARE(solution[1], samplePuzzle(5).digits[0]);
         QCOMPARE(w->txtGN()->text(), QString("1"));
+    }
+
+    void everyWayToAPuzzleLaysOutTheWindow() {
+        ScratchDir dir;
+        auto record = [](const char* board) { return recordBytes(boardScenario(board).puzzle()); };
+        const std::string mixed = dir.write("mixed.wobe", bookBytes({record("side15"), record("side4"), record("side1"),
+                                                                     recordBytes(samplePuzzle()), record("side6"),
+                                                                     "PLIZ" + record("side1").substr(4)}));
+        const std::string four = dir.write("four.wobe", bookBytes({record("side4")}));
+        // Each step: how the player reaches a puzzle, then the side of the puzzle shown.
+        const std::pair<std::string, int> steps[] = {
+            {"load mixed", 15}, {"load four", 4}, {"load default", 9}, {"load mixed", 15}, {"MNU_NEXT", 4},
+            {"type 3", 1},      {"MNU_NEXT", 9},  {"MNU_NEXT", 6},     {"MNU_NEXT", 6},    {"MNU_PREV", 6},
+            {"type 2", 4},      {"MNU_RST", 4},   {"MNU_PREV", 15},    {"start four", 4}};
+        // Each side: the window's client area (the menu bar's 19 pixels and the board) and the picture.
+        const std::map<int, std::pair<QSize, const char*>> layouts = {
+            {1, {{352, 157}, "side1"}}, {4, {{352, 295}, "side4"}},   {6, {{368, 387}, "side6"}},
+            {9, {{506, 525}, "dominoes"}}, {15, {{782, 801}, "side15"}}};
+        for (const auto& [way, side] : steps) {
+            if (way.rfind("load ", 0) == 0) {
+                load(way == "load mixed" ? mixed : way == "load four" ? four : defaultBook());
+            } else if (way.rfind("type ", 0) == 0) {
+                boxes->answer({QMessageBox::Yes});
+                typeNumber(QString::fromStdString(way.substr(5)));
+            } else if (way == "start four") {
+                w.reset();
+                std::filesystem::copy_file(four, defaultBook(), std::filesystem::copy_options::overwrite_existing);
+                open();
+            } else {
+                trigger(way.c_str());
+            }
+            const auto& [client, picture] = layouts.at(side);
+            QCOMPARE(int(gridSize), side);
+            QCOMPARE(w->size(), client);
+            QCOMPARE(w->board()->geometry(), QRect(0, 0, client.width(), client.height() - 19));
+            QCOMPARE_GOLDEN(board(), picture);
+            for (int16_t i : {1, 3, 4, 6, 7, 9})  // the whole toolbar shows
+                QCOMPARE(w->tb()->button(i)->visibleRegion().boundingRect(), QRect(0, 0, 43, 36));
+            QCOMPARE(w->txtGN()->visibleRegion().boundingRect(), QRect(0, 0, 62, 27));
+            click(side, side);  // the last cell can be played
+            key(Qt::Key_1);
+            QCOMPARE(penDigits[cellCount], uint8_t(1));
+            QTest::mouseClick(w->board(), Qt::LeftButton, {}, QPoint(client.width() - 10, 100));
+            QCOMPARE(selCol, int16_t(0));  // right of the grid lies the margin
+        }
+        QCOMPARE(seenTexts(), QStringList({"Are you sure to change the puzzle?", QString::fromStdString(fileError()),
+                                           "Are you sure to change the puzzle?"}));
     }
 
     void helpAndWebOpenThroughTheDesktop() {
