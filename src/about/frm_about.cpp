@@ -23,6 +23,17 @@ QLabel* label(QWidget* parent, const char* design, QRect where) {
     return l;
 }
 
+// The credit stays on one line: it may run on to the right edge of OK, and
+// its font shrinks, half a point at a time, until the line fits.
+void fitOnOneLine(QLabel* label, int right) {
+    label->setWordWrap(false);
+    label->resize(right - label->x(), label->height());
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(label->text()) > label->width() && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
 }  // namespace
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
@@ -62,6 +73,7 @@ void frmAbout::Form_Load() {
     lblVersion->setText(QString("Version %1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
     lblTitle->setText(title);
     lblDescription->setText(QString::fromStdString(creditLine()));
+    fitOnOneLine(lblDescription, cmdOK->geometry().right());
     lblDisclaimer->setText("Only for personal use. Do not print /distribute these puzzles");
 }
 

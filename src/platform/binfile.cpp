@@ -1,7 +1,11 @@
 #include "platform/binfile.h"
 
+#include "platform/paths.h"
+
 #include <atomic>
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::atomic<uint64_t> bytesRead{0};
@@ -9,19 +13,21 @@ std::atomic<uint64_t> bytesRead{0};
 
 uint64_t BinaryFile::totalBytesRead() { return bytesRead; }
 
+// Only a regular file opens: a folder or a pipe is no book, and a pipe is
+// not even waited for.
 bool BinaryFile::open(const std::string& path) {
     close();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    const int fd = openPath(path, O_RDONLY | O_NONBLOCK);
+    struct stat info {};
+    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        file_ = fdopen(fd, "rb");
+    if (!file_) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error)
-        return false;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_)
-        return false;
+    }
     std::setvbuf(file_, nullptr, _IONBF, 0);
-    length_ = int64_t(size);
+    length_ = int64_t(info.st_size);
     position_ = 0;
     return true;
 }

@@ -5,11 +5,11 @@
 #include "app/form1.h"
 #include "app/icons.h"
 #include "box_answerer.h"
+#include "fake_desktop.h"
 #include "model/book.h"
 #include "model/puzzle.h"
 #include "platform/app_info.h"
 #include "platform/picturebox.h"
-#include "platform/shell.h"
 #include "platform/sleep.h"
 #include "platform/toolbar.h"
 #include "support/golden.h"
@@ -137,7 +137,6 @@ private slots:
         w.reset();
         boxes.reset();
         setSleepHook(nullptr);
-        setShellOpener(nullptr);
     }
 
     void startsOnPuzzleOneWithTheDesignedWindow() {
@@ -497,19 +496,15 @@ private slots:
     }
 
     void helpAndWebOpenThroughTheDesktop() {
-        std::vector<std::array<std::string, 3>> opened;
-        setShellOpener([&](const std::string& op, const std::string& file, const std::string& dir) {
-            opened.push_back({op, file, dir});
-        });
+        const FakeDesktop desktop;
         const ModelSnapshot before;
         trigger("MNU_HELP_HELP");
         trigger("MNU_WEB");
         trigger("MNU_HELP_HELP");
-        using Opened = std::vector<std::array<std::string, 3>>;
-        const Opened expected{{"Open", folder() + "/help.txt", folder()},
-                              {"Open", "https://www.quillmoor.example/", folder()},
-                              {"Open", folder() + "/help.txt", folder()}};
-        QCOMPARE(opened, expected);
+        const QString here = QString::fromStdString(folder());
+        QTRY_COMPARE(desktop.opened().size(), 6);  // each started in the program's folder
+        QCOMPARE(desktop.opened(), QStringList({here, here + "/help.txt", here, "https://www.quillmoor.example/", here,
+                                                here + "/help.txt"}));
         QVERIFY(boxes->seen.empty());
         QVERIFY(ModelSnapshot() == before);
     }
@@ -523,6 +518,10 @@ private slots:
                 texts << box->windowTitle() << box->lblTitle->text() << box->lblVersion->text()
                       << box->lblDescription->text() << box->lblDisclaimer->text();
                 QVERIFY(box->isModal() && QApplication::activeModalWidget() == box);
+                const QLabel* credit = box->lblDescription;  // on one line, whole, inside the box
+                QVERIFY(!credit->wordWrap() && credit->geometry().right() < box->width());
+                QVERIFY(credit->fontMetrics().horizontalAdvance(credit->text()) <= credit->width());
+                QVERIFY(credit->font().pointSizeF() >= 7);
                 QTest::keyClick(box, closeWith);
             });
             trigger("MNU_ABOUT");

@@ -5,7 +5,7 @@
 #include "app/form1.h"
 #include "platform/app_info.h"
 #include "platform/picturebox.h"
-#include "platform/shell.h"
+#include "fake_desktop.h"
 #include "platform/sleep.h"
 #include "platform/toolbar.h"
 #include "support/model_invariants.h"
@@ -76,7 +76,7 @@ private slots:
                  dir.path("missing.wobe"), ""};
         clearModel();
         setSleepHook([](uint32_t) {});
-        setShellOpener([](const std::string&, const std::string&, const std::string&) {});
+        const FakeDesktop desktop;
         QTimer answerer;
         connect(&answerer, &QTimer::timeout, this, &SoakTest::answerModal);
         answerer.start(1);
@@ -122,7 +122,6 @@ private slots:
         }
         QVERIFY(boxesAnswered > 100 && dialogsAnswered > 5);
         setSleepHook(nullptr);
-        setShellOpener(nullptr);
     }
 };
 
