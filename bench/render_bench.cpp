@@ -1,6 +1,9 @@
-// The cost of a full repaint of the board, against a bare fill of the same image.
+// The cost of a full repaint of the board, on a screen of one and of two
+// device pixels to a pixel, against a bare fill of the same image.
 #include "model/puzzle.h"
-#include "platform/picturebox.h"
+#include "platform/screen.h"
+#include "render/board.h"
+#include "render/digits.h"
 #include "render/grid.h"
 #include "render/resources.h"
 
@@ -30,34 +33,46 @@ void fillBoard() {
     selRow = 5;
 }
 
-void BM_UpdateGridFullBoard(benchmark::State& state) {
-    fillBoard();
-    for (auto _ : state)
-        updateGrid();
-}
-BENCHMARK(BM_UpdateGridFullBoard)->Unit(benchmark::kMicrosecond);
+// The board's image at the ratio given in tenths (10 or 20), as the picture box keeps it.
+struct Canvas {
+    QImage image;
+    DeviceContext dc;
+    explicit Canvas(const benchmark::State& state) {
+        const qreal ratio = state.range(0) / 10.0;
+        image = QImage(QSize(506, 506) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        dc.image = &image;
+        dc.font.setStyleStrategy(QFont::NoAntialias);
+        gridInfo = GridInfo{&dc, 46};
+    }
+};
 
-void BM_BareFillOfTheBoardImage(benchmark::State& state) {
-    const int32_t side = boardSide(gridInfo);
+// What updateGrid draws: the board in 8 points, the digits in 12.
+void BM_FullRepaint(benchmark::State& state) {
+    fillBoard();
+    Canvas canvas(state);
     for (auto _ : state) {
-        FillRect(gridInfo.hDC, RECT{0, 0, side, side}, hbrWhite);
-        pbGrid->Refresh();
+        setFontSize(&canvas.dc, 8);
+        drawBoard(gridInfo);
+        setFontSize(&canvas.dc, 12);
+        drawDigits(gridInfo);
     }
 }
-BENCHMARK(BM_BareFillOfTheBoardImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRepaint)->Arg(10)->Arg(20)->Unit(benchmark::kMicrosecond);
+
+void BM_BareFill(benchmark::State& state) {
+    Canvas canvas(state);
+    for (auto _ : state)
+        FillRect(gridInfo.hDC, RECT{0, 0, 506, 506}, hbrWhite);
+}
+BENCHMARK(BM_BareFill)->Arg(10)->Arg(20)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    PictureBox box;
-    pbGrid = &box;
     initGdiObjects();
-    gridInfo.hDC = box.hDC();
-    gridInfo.cellSize = 46;
-    resizePBgrid();
-
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

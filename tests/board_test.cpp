@@ -38,16 +38,50 @@ protected:
     ScratchDir dir;
 };
 
+// The pictures are kept for screens of one and two device pixels to a pixel.
 TEST_F(Board, EveryBoardMatchesItsReferencePicture) {
+    const qreal ratio = box->devicePixelRatioF();
+    if (ratio != 1 && ratio != 2)
+        GTEST_SKIP() << "no reference pictures at " << ratio << " device pixels to a pixel";
     const std::vector<BoardScenario> boards = boardScenarios();
-    ASSERT_GE(boards.size(), 8u);
+    ASSERT_GE(boards.size(), 9u);
     for (const BoardScenario& board : boards) {
         loadScenario(board, dir);
         const QImage picture = paint();
-        EXPECT_EQ(goldenMismatch(picture, board.name), "");
+        EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(box->size()));
+        EXPECT_EQ(goldenMismatch(picture, board.name + (ratio == 2 ? "@2x" : "")), "");
         EXPECT_EQ(box->fontSize(), 12) << "digits are the last text written";
         updateGrid();
         EXPECT_TRUE(box->image() == picture) << board.name << ": a second repaint changes nothing";
+    }
+}
+
+// At any scale every thin grid line is as wide as every other, every thick
+// one too, each centred within a device pixel on where it belongs, and none
+// is missing: along a row through the middle of the grid, then down a column.
+TEST_F(Board, GridLinesKeepOneWidthAtAnyScale) {
+    loadScenario(boardScenario("dominoes"), dir);
+    const QImage picture = paint();
+    const qreal ratio = picture.devicePixelRatio();
+    const QRgb thin = qRgb(25, 25, 25), thick = qRgb(20, 0, 0);
+    for (const bool alongARow : {true, false}) {
+        std::vector<std::tuple<QRgb, int, int>> lines;  // colour, first device pixel, width
+        for (int d = int(40 * ratio); d < int(466 * ratio); ++d) {
+            const QRgb pixel = alongARow ? picture.pixel(d, int(253 * ratio)) : picture.pixel(int(253 * ratio), d);
+            if (pixel != thin && pixel != thick)
+                continue;
+            if (lines.empty() || std::get<0>(lines.back()) != pixel || std::get<1>(lines.back()) + std::get<2>(lines.back()) != d)
+                lines.emplace_back(pixel, d, 0);
+            ++std::get<2>(lines.back());
+        }
+        ASSERT_EQ(lines.size(), 10u) << "ratio " << ratio;
+        for (int i = 1; i <= 10; ++i) {
+            const auto [colour, first, width] = lines[size_t(i - 1)];
+            EXPECT_EQ(colour, i % 3 == 1 ? thick : thin) << "line " << i;
+            EXPECT_EQ(width, std::get<2>(lines[i % 3 == 1 ? 0 : 1])) << "line " << i << " at ratio " << ratio;
+            EXPECT_LE(std::abs(first + width / 2.0 - (46 * i + 0.5) * ratio), 1.0) << "line " << i << " at ratio " << ratio;
+        }
+        EXPECT_GT(std::get<2>(lines[0]), std::get<2>(lines[1]));
     }
 }
 
@@ -97,7 +131,6 @@ TEST_F(Board, TextIsClippedToItsBox) {
     setFontSize(&dc, 12);
     RECT low{0, 0, 40, 3};
     DrawTextA(&dc, "8", 1, &low, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    endPainting(&dc);
     QImage blank(40, 37, QImage::Format_RGB32);
     blank.fill(Qt::white);
     EXPECT_EQ(image.copy(0, 3, 40, 37), blank) << "nothing below the box";

@@ -28,10 +28,12 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
 
     pbGrid_ = new PictureBox(client);
     pbGrid_->move(0, 0);
+    pbGrid_->setAccessibleName("Board");
     pbGrid = pbGrid_;
     connect(pbGrid_, &PictureBox::mouseDown, this, &Form1::pbGrid_MouseDown);
     connect(pbGrid_, &PictureBox::mouseMove, this, [this] { pbGrid_MouseMove(); });
     connect(pbGrid_, &PictureBox::keyDown, this, &Form1::pbGrid_KeyDown);
+    connect(pbGrid_, &PictureBox::rescaled, this, [] { updateGrid(); });
 
     createToolbar();
     createMenus();
@@ -64,6 +66,7 @@ void Form1::createToolbar() {
     connect(tb_, &Toolbar::MouseMove, this, &Form1::tb_MouseMove);
 
     txtGN_ = new QLineEdit("Text1", tb_);
+    txtGN_->setAccessibleName("Puzzle number");
     txtGN_->setGeometry(tb_->buttonRect(2).left() + 4, 5, 62, 27);
     QFont font("Arial");
     font.setPointSize(12);
@@ -160,7 +163,7 @@ void Form1::setMouseIcon(const QPixmap& icon) {
 // icon's hot spot is its centre.
 void Form1::applyPointer() {
     if (mousePointer_ == 99 && !mouseIcon_.isNull())
-        setCursor(QCursor(mouseIcon_, mouseIcon_.width() / 2, mouseIcon_.height() / 2));
+        setCursor(QCursor(mouseIcon_));
     else
         unsetCursor();
 }

@@ -1,5 +1,6 @@
 #include "app/icons.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -11,9 +12,13 @@ const QColor blue(30, 80, 200);
 const QColor wood(235, 180, 60);
 const QColor lead(60, 60, 60);
 
-QPixmap blank() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
+// A 32 x 32 picture with as many device pixels as the sharpest screen shows:
+// drawn in its 32 x 32 logical pixels, it is as crisp there as the text beside it.
+QPixmap blank(const QColor& background = Qt::transparent) {
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(32, 32) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(background);
     return pixmap;
 }
 
@@ -97,8 +102,7 @@ QPixmap tbImgPicture(int index) {
 
 // A corner of a board: grid, a dashed cage and its sum, a blue digit.
 QPixmap programIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::white);
+    QPixmap pixmap = blank(Qt::white);
     QPainter p(&pixmap);
     p.setPen(QPen(QColor(20, 0, 0), 2));
     p.drawRect(QRect(1, 1, 30, 30));

@@ -2,6 +2,10 @@
 
 #include "platform/screen.h"
 
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <string>
@@ -13,63 +17,116 @@ namespace {
 std::deque<GdiPen> pens;
 std::deque<GdiBrush> brushes;
 
-QPainter& painterOf(HDC dc) {
-    if (!dc->painter) {
-        dc->painter = std::make_unique<QPainter>(dc->image);
-        dc->painter->setRenderHint(QPainter::Antialiasing, false);
+// Logical pixels onto the image's device pixels. A coordinate is scaled and
+// rounded; a width becomes a whole number of device pixels, at least one, so
+// that every line of one pen is as wide as every other.
+struct Scale {
+    double ratio;
+    explicit Scale(HDC dc) : ratio(dc->image->devicePixelRatio()) {}
+    int at(int32_t logical) const { return int(std::floor(logical * ratio + 0.5)); }
+    int width(int32_t logical) const { return std::max(1, at(logical)); }
+    QRect box(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+        return QRect(at(left), at(top), at(right) - at(left), at(bottom) - at(top));
     }
-    return *dc->painter;
-}
+};
 
-// One-pixel pens are drawn pixel by pixel, as GDI does: a line runs from its
-// start up to, not including, its end point, and a styled pen's pattern of
-// dashes and dots runs on from one line of a polyline into the next.
-struct PixelPlotter {
-    QImage& image;
+// A rectangle of pixels, right and bottom edges left out, tested inline:
+// a full repaint asks it hundreds of thousands of times.
+struct Area {
+    int left, top, right, bottom;
+    explicit Area(const QRect& r) : left(r.left()), top(r.top()), right(r.right() + 1), bottom(r.bottom() + 1) {}
+    bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+// The image's pixels, written directly; whatever falls outside is dropped.
+struct Pixels {
     uchar* bits;
     qsizetype stride;
-    int width, height;
+    QRect bounds;
+    Area area;
+    explicit Pixels(QImage& image)
+        : bits(image.bits()), stride(image.bytesPerLine()), bounds(image.rect()), area(bounds) {}
+
+    QRgb& at(int x, int y) { return reinterpret_cast<QRgb*>(bits + y * stride)[x]; }
+    void set(int x, int y, QRgb colour) {
+        if (area.contains(x, y))
+            at(x, y) = colour;
+    }
+    void fill(const QRect& area, QRgb colour) {
+        const QRect r = area & bounds;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::fill(&at(r.left(), y), &at(r.left(), y) + r.width(), colour);
+    }
+    // The colour laid over what is there, coverage from 0 (none) to 255 (all):
+    // red and blue mixed side by side in one word, green in another.
+    void blend(int x, int y, QRgb colour, uint coverage) {
+        if (coverage == 255)
+            return set(x, y, colour);
+        if (!area.contains(x, y))
+            return;
+        const QRgb under = at(x, y);
+        auto mix = [&](uint mask) {
+            const uint sum = (under & mask) * (255 - coverage) + (colour & mask) * coverage;
+            return (sum + (sum >> 8 & mask) + (mask & 0x800080)) >> 8 & mask;
+        };
+        at(x, y) = 0xff000000 | mix(0xff00ff) | mix(0x00ff00);
+    }
+};
+
+// One stroke of a pen along one or more lines, as GDI draws them: each line
+// runs from its start up to, not including, its end point; at every step a
+// cross-section as wide as the pen is set; a styled pen's dashes and dots,
+// each as long as the pen is wide times its count, run on from one line of a
+// polyline into the next.
+struct Stroke {
+    Pixels pixels;
+    Scale scale;
     QRgb colour;
-    const std::vector<int>* pattern;  // alternating on and off runs; none for a solid pen
-    size_t run = 0;                   // where in the pattern the next pixel falls
+    int width;
+    const std::vector<int>* pattern = nullptr;  // alternating on and off runs; none for a solid pen
+    size_t run = 0;                             // where in the pattern the next step falls
     int left = 0;
 
-    PixelPlotter(HDC dc, HPEN pen)
-        : image((painterOf(dc), *dc->image)),  // the painter's own image from here on, never shared
-          bits(image.bits()), stride(image.bytesPerLine()),
-          width(image.width()), height(image.height()), colour(toQColor(pen->color).rgb()) {
-        static const std::vector<int> dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3};
-        switch (pen->style) {
-        case PS_DASH: pattern = &dash; break;
-        case PS_DOT: pattern = &dot; break;
-        case PS_DASHDOT: pattern = &dashDot; break;
-        case PS_DASHDOTDOT: pattern = &dashDotDot; break;
-        default: pattern = nullptr; break;
+    Stroke(HDC dc, HPEN pen)
+        : pixels(*dc->image), scale(dc), colour(toQColor(pen->color).rgb()), width(scale.width(pen->width)) {
+        static const std::vector<int> dashDotDot{9, 3, 3, 3, 3, 3};
+        if (pen->style == PS_DASHDOTDOT) {
+            pattern = &dashDotDot;
+            left = (*pattern)[0] * width;
         }
-        if (pattern)
-            left = (*pattern)[0];
     }
 
-    void plot(int x, int y) {
-        bool on = true;
-        if (pattern) {
-            on = run % 2 == 0;
-            if (--left == 0) {
-                run = (run + 1) % pattern->size();
-                left = (*pattern)[run];
-            }
+    bool nextIsOn() {
+        if (!pattern)
+            return true;
+        const bool on = run % 2 == 0;
+        if (--left == 0) {
+            run = (run + 1) % pattern->size();
+            left = (*pattern)[run] * width;
         }
-        if (on && x >= 0 && y >= 0 && x < width && y < height)
-            reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
+        return on;
     }
 
-    // Bresenham's walk from a to b, b left out.
-    void line(POINT a, POINT b) {
-        const int dx = std::abs(b.x - a.x), sx = a.x < b.x ? 1 : -1;
-        const int dy = -std::abs(b.y - a.y), sy = a.y < b.y ? 1 : -1;
+    // Bresenham's walk from a to b in device pixels, b left out. A solid
+    // line along a row or a column is one band.
+    void line(POINT from, POINT to) {
+        const QPoint a(scale.at(from.x), scale.at(from.y)), b(scale.at(to.x), scale.at(to.y));
+        const int dx = std::abs(b.x() - a.x()), sx = a.x() < b.x() ? 1 : -1;
+        const int dy = -std::abs(b.y() - a.y()), sy = a.y() < b.y() ? 1 : -1;
+        const bool alongX = dx >= -dy;
+        if (!pattern && (dx == 0 || dy == 0) && a != b) {
+            const QPoint last = b - QPoint(sx * (dx != 0), sy * (dy != 0));
+            const QPoint first(std::min(a.x(), last.x()), std::min(a.y(), last.y()));
+            const QPoint end(std::max(a.x(), last.x()) + (alongX ? 0 : width - 1),
+                             std::max(a.y(), last.y()) + (alongX ? width - 1 : 0));
+            pixels.fill(QRect(first, end), colour);
+            return;
+        }
         int err = dx + dy;
-        for (int x = a.x, y = a.y; x != b.x || y != b.y;) {
-            plot(x, y);
+        for (int x = a.x(), y = a.y(); x != b.x() || y != b.y();) {
+            if (nextIsOn())
+                for (int k = 0; k < width; ++k)
+                    pixels.set(alongX ? x : x + k, alongX ? y + k : y, colour);
             const int e2 = 2 * err;
             if (e2 >= dy) {
                 err += dy;
@@ -83,33 +140,39 @@ struct PixelPlotter {
     }
 };
 
-// A wide pen along a row or a column is a filled band whose round ends
-// reach half the width past both end points; a three-pixel pen covers the
-// same 3 x 3 square at each end either way.
+// A wide pen along a row or a column is a band whose ends reach half the
+// pen's width past both end points; a three-pixel pen covers the same 3 x 3
+// square at each end whichever way it runs. Across the line the band is as
+// wide as the pen; along it, its ends are scaled like any coordinate.
 void wideLine(HDC dc, POINT a, POINT b, HPEN pen) {
-    const int w = pen->width, before = w / 2, after = w - 1 - before;
-    QPainter& p = painterOf(dc);
-    if (a.x == b.x || a.y == b.y) {
-        const int left = std::min(a.x, b.x) - before, right = std::max(a.x, b.x) + after;
-        const int top = std::min(a.y, b.y) - before, bottom = std::max(a.y, b.y) + after;
-        p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), toQColor(pen->color));
+    if (a.x != b.x && a.y != b.y) {
+        Stroke(dc, pen).line(a, b);
         return;
     }
-    QPen q(toQColor(pen->color), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(q);
-    p.drawLine(QPoint(a.x, a.y), QPoint(b.x, b.y));
+    const Scale scale(dc);
+    const int32_t before = pen->width / 2, after = pen->width - 1 - before;
+    auto span = [&](int32_t p, int32_t q) {
+        const int start = scale.at(std::min(p, q) - before);
+        return std::make_pair(start, p == q ? start + scale.width(pen->width) : scale.at(std::max(p, q) + after + 1));
+    };
+    const auto [left, right] = span(a.x, b.x);
+    const auto [top, bottom] = span(a.y, b.y);
+    Pixels(*dc->image).fill(QRect(left, top, right - left, bottom - top), toQColor(pen->color).rgb());
 }
 
-// Text as the board writes it, unsmoothed: each string is laid out once per
-// font size, and the pixels it sets are kept and stamped in the colour asked for.
+// Text as the board writes it: each string is laid out once per font, and
+// how much of each pixel it covers is kept and stamped in the colour asked
+// for. One logical pixel to a device pixel, the text is unsmoothed; with more,
+// it is smoothed at the device's resolution.
 struct TextStamp {
     QSize size;
-    std::vector<QPoint> pixels;
+    std::vector<std::pair<QPoint, uint>> coverage;
 };
 
 const TextStamp& stampOf(const char* chars, int32_t length, const QFont& font) {
     static std::unordered_map<std::string, TextStamp> stamps;
-    const std::string key = std::string(chars, size_t(length)) + '\0' + font.key().toStdString();
+    const std::string key = std::string(chars, size_t(length)) + '\0' + std::to_string(font.pixelSize()) +
+                            char('0' + int(font.styleStrategy() == QFont::NoAntialias)) + font.family().toStdString();
     if (auto found = stamps.find(key); found != stamps.end())
         return found->second;
     if (stamps.size() > 4096)
@@ -127,10 +190,13 @@ const TextStamp& stampOf(const char* chars, int32_t length, const QFont& font) {
         p.setPen(Qt::black);
         p.drawText(0, metrics.ascent(), text);
     }
+    const bool smooth = font.styleStrategy() != QFont::NoAntialias;
     for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x)
-            if (qGray(mask.pixel(x, y)) < 128)
-                stamp.pixels.emplace_back(x, y);
+        for (int x = 0; x < mask.width(); ++x) {
+            const uint ink = uint(255 - qGray(mask.pixel(x, y)));
+            if (smooth ? ink > 0 : ink > 127)
+                stamp.coverage.emplace_back(QPoint(x, y), smooth ? ink : 255u);
+        }
     return stamps.emplace(key, std::move(stamp)).first->second;
 }
 
@@ -156,17 +222,10 @@ HPEN SelectObject(HDC dc, HPEN pen) {
     return previous;
 }
 
-HBRUSH SelectObject(HDC dc, HBRUSH brush) {
-    HBRUSH previous = dc->brush;
-    dc->brush = brush;
-    return previous;
-}
-
 int FillRect(HDC dc, const RECT& r, HBRUSH brush) {
     if (!brush || r.right <= r.left || r.bottom <= r.top)
         return 0;
-    painterOf(dc).fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top),
-                           toQColor(brush->color));
+    Pixels(*dc->image).fill(Scale(dc).box(r.left, r.top, r.right, r.bottom), toQColor(brush->color).rgb());
     return 1;
 }
 
@@ -180,15 +239,7 @@ bool Rectangle(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom)
     if (bottom < top)
         std::swap(top, bottom);
     const POINT corners[] = {{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}, {left, top}};
-    if (dc->pen->width > 1) {
-        for (int i = 0; i < 4; ++i)
-            wideLine(dc, corners[i], corners[i + 1], dc->pen);
-        return true;
-    }
-    PixelPlotter plotter(dc, dc->pen);
-    for (int i = 0; i < 4; ++i)
-        plotter.line(corners[i], corners[i + 1]);
-    return true;
+    return Polyline(dc, corners, 5);
 }
 
 bool MoveToEx(HDC dc, int32_t x, int32_t y, POINT* previous) {
@@ -200,35 +251,23 @@ bool MoveToEx(HDC dc, int32_t x, int32_t y, POINT* previous) {
 
 bool LineTo(HDC dc, int32_t x, int32_t y) {
     const POINT from = dc->current;
-    const POINT to{x, y};
-    dc->current = to;
-    if (!dc->pen)
-        return false;
-    if (dc->pen->width > 1)
-        wideLine(dc, from, to, dc->pen);
-    else
-        PixelPlotter(dc, dc->pen).line(from, to);
-    return true;
+    dc->current = POINT{x, y};
+    const POINT line[] = {from, dc->current};
+    return Polyline(dc, line, 2);
 }
 
 // One stroke through all the points; like LineTo, the very last point is left out.
 bool Polyline(HDC dc, const POINT* points, int32_t count) {
     if (!dc->pen || count < 2)
         return false;
-    if (dc->pen->width > 1) {
-        for (int32_t i = 1; i < count; ++i)
+    Stroke stroke(dc, dc->pen);
+    for (int32_t i = 1; i < count; ++i) {
+        if (dc->pen->width > 1)
             wideLine(dc, points[i - 1], points[i], dc->pen);
-        return true;
+        else
+            stroke.line(points[i - 1], points[i]);
     }
-    PixelPlotter plotter(dc, dc->pen);
-    for (int32_t i = 1; i < count; ++i)
-        plotter.line(points[i - 1], points[i]);
     return true;
-}
-
-int GetClipBox(HDC dc, RECT* rect) {
-    *rect = RECT{0, 0, dc->image->width(), dc->image->height()};
-    return 1;
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
@@ -237,36 +276,38 @@ COLORREF SetTextColor(HDC dc, COLORREF color) {
     return previous;
 }
 
+int GetClipBox(HDC dc, RECT* rect) {
+    const QSizeF logical = dc->image->deviceIndependentSize();
+    *rect = RECT{0, 0, int32_t(std::lround(logical.width())), int32_t(std::lround(logical.height()))};
+    return 1;
+}
+
 // Writes one line of text centred in the rectangle, clipped to it. A
 // rectangle whose bottom lies above its top has no room to clip to: the text
 // is then centred on the middle of its edges and drawn whole.
 int DrawTextA(HDC dc, const char* text, int32_t length, RECT* rect, uint32_t format) {
     if (!text || !rect || length <= 0)
         return 0;
-    const TextStamp& stamp = stampOf(text, length, dc->font);
+    const Scale scale(dc);
+    QFont font = dc->font;
+    if (scale.ratio != 1) {
+        font.setPixelSize(scale.at(dc->font.pixelSize()));
+        font.setStyleStrategy(QFont::PreferAntialias);
+    }
+    const TextStamp& stamp = stampOf(text, length, font);
     const bool upsideDown = rect->right < rect->left || rect->bottom < rect->top;
-    const QRect box =
-        QRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top).normalized();
+    const QRect box = scale.box(rect->left, rect->top, rect->right, rect->bottom).normalized();
     const int x = (format & DT_CENTER) ? box.left() + (box.width() - stamp.size.width()) / 2 : box.left();
     const int y = (format & DT_VCENTER) ? box.top() + (box.height() - stamp.size.height()) / 2 : box.top();
-    const QRect visible = (format & DT_NOCLIP) || upsideDown ? dc->image->rect() : box & dc->image->rect();
-
-    painterOf(dc);  // the image is the painter's own from here on, never shared
-    uchar* bits = dc->image->bits();
-    const qsizetype stride = dc->image->bytesPerLine();
+    Pixels pixels(*dc->image);
+    const Area visible(upsideDown ? pixels.bounds : box & pixels.bounds);
     const QRgb colour = toQColor(dc->textColor).rgb();
-    for (const QPoint& pixel : stamp.pixels) {
-        const QPoint at = pixel + QPoint(x, y);
-        if (visible.contains(at))
-            reinterpret_cast<QRgb*>(bits + at.y() * stride)[at.x()] = colour;
-    }
-    return stamp.size.height();
+    for (const auto& [at, coverage] : stamp.coverage)
+        if (visible.contains(at.x() + x, at.y() + y))
+            pixels.blend(at.x() + x, at.y() + y, colour, coverage);
+    return int(std::lround(stamp.size.height() / scale.ratio));
 }
 
 void setFontSize(HDC dc, int points) {
     dc->font.setPixelSize(pointsToPixels(points));
-}
-
-void endPainting(HDC dc) {
-    dc->painter.reset();
 }

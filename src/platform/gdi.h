@@ -1,13 +1,13 @@
 // A GDI-like canvas over a persistent QImage: the handful of drawing calls the
 // board's painters make, with GDI's pixel rules (right and bottom edges
-// exclusive, a line's end point left out).
+// exclusive, a line's end point left out). Coordinates and widths are logical
+// pixels; the image may hold more device pixels to each of them (its device
+// pixel ratio), and every drawing call maps onto those.
 #pragma once
 
 #include <QFont>
 #include <QImage>
-#include <QPainter>
 #include <cstdint>
-#include <memory>
 
 using COLORREF = uint32_t;  // 0x00BBGGRR
 
@@ -27,11 +27,8 @@ struct RECT {
     int32_t bottom = 0;
 };
 
-// Pen styles and the one brush style the board uses.
+// The pen styles and the one brush style the board uses.
 constexpr int32_t PS_SOLID = 0;
-constexpr int32_t PS_DASH = 1;
-constexpr int32_t PS_DOT = 2;
-constexpr int32_t PS_DASHDOT = 3;
 constexpr int32_t PS_DASHDOTDOT = 4;
 constexpr uint32_t BS_SOLID = 0;
 
@@ -39,7 +36,6 @@ constexpr uint32_t BS_SOLID = 0;
 constexpr uint32_t DT_CENTER = 0x1;
 constexpr uint32_t DT_VCENTER = 0x4;
 constexpr uint32_t DT_SINGLELINE = 0x20;
-constexpr uint32_t DT_NOCLIP = 0x100;
 
 struct LOGBRUSH {
     uint32_t lbStyle = BS_SOLID;
@@ -61,17 +57,13 @@ using HPEN = const GdiPen*;
 using HBRUSH = const GdiBrush*;
 
 // The drawing state of one image: what SelectObject, SetTextColor and MoveToEx
-// leave behind, and the font of the picture box that owns the image. The
-// painter is opened by the first call that draws and closed by endPainting,
-// which the owner calls before the image is shown or copied.
+// leave behind, and the font of the picture box that owns the image.
 struct DeviceContext {
     QImage* image = nullptr;
     HPEN pen = nullptr;
-    HBRUSH brush = nullptr;
     COLORREF textColor = 0;
     POINT current;
     QFont font;
-    std::unique_ptr<QPainter> painter;
 };
 using HDC = DeviceContext*;
 
@@ -80,7 +72,6 @@ HPEN CreatePen(int32_t style, int32_t width, COLORREF color);
 HBRUSH CreateBrushIndirect(const LOGBRUSH& brush);
 
 HPEN SelectObject(HDC dc, HPEN pen);
-HBRUSH SelectObject(HDC dc, HBRUSH brush);
 
 int FillRect(HDC dc, const RECT& rect, HBRUSH brush);
 bool Rectangle(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom);
@@ -88,13 +79,11 @@ bool MoveToEx(HDC dc, int32_t x, int32_t y, POINT* previous);
 bool LineTo(HDC dc, int32_t x, int32_t y);
 bool Polyline(HDC dc, const POINT* points, int32_t count);
 COLORREF SetTextColor(HDC dc, COLORREF color);
-// The area that can be drawn on: the whole image.
+// The area that can be drawn on: the whole image, in logical pixels.
 int GetClipBox(HDC dc, RECT* rect);
 int DrawTextA(HDC dc, const char* text, int32_t length, RECT* rect, uint32_t format);
 
 // Sets the size, in points, of the font the device context writes with.
 void setFontSize(HDC dc, int points);
-// Ends the drawing in progress so that the image can be shown or copied.
-void endPainting(HDC dc);
 
 QColor toQColor(COLORREF color);

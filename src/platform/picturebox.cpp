@@ -2,6 +2,7 @@
 
 #include "platform/keys.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <algorithm>
 #include <QMouseEvent>
@@ -32,35 +33,45 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setSize(QSize(0, 0));
 }
 
-PictureBox::~PictureBox() { endPainting(&dc_); }
-
 void PictureBox::setFontSize(int points) {
     fontPoints_ = points;
     ::setFontSize(&dc_, points);
 }
 
-void PictureBox::Refresh() {
-    endPainting(&dc_);
-    repaint();
+void PictureBox::Refresh() { repaint(); }
+
+void PictureBox::setDescription(const QString& text) {
+    if (text == accessibleDescription())
+        return;
+    setAccessibleDescription(text);
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
-const QImage& PictureBox::image() {
-    endPainting(&dc_);
-    return image_;
-}
-
-void PictureBox::paintEvent(QPaintEvent* event) {
-    endPainting(&dc_);
+// The image holds a device pixel for each of the screen's: at its scale, it
+// is shown pixel for pixel.
+void PictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(event->rect(), image_, event->rect());
+    p.drawImage(QPoint(0, 0), image_);
+}
+
+// On a screen of another scale the image is made anew at that scale, blank,
+// for the owner to draw again.
+bool PictureBox::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal && devicePixelRatioF() != image_.devicePixelRatio()) {
+        setSize(size());
+        emit rescaled();
+    }
+    return QWidget::event(event);
 }
 
 void PictureBox::setHeight(int pixels) { setSize(QSize(width(), pixels)); }
 void PictureBox::setWidth(int pixels) { setSize(QSize(std::max(pixels, leastWidth_), height())); }
 
 void PictureBox::setSize(QSize size) {
-    endPainting(&dc_);
-    QImage grown(size, QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatioF();
+    QImage grown(size * ratio, QImage::Format_RGB32);
+    grown.setDevicePixelRatio(ratio);
     grown.fill(palette().color(QPalette::Base));
     if (!image_.isNull())
         QPainter(&grown).drawImage(0, 0, image_);

@@ -14,7 +14,6 @@ class PictureBox : public QWidget {
 
 public:
     explicit PictureBox(QWidget* parent = nullptr);
-    ~PictureBox() override;
 
     HDC hDC() { return &dc_; }
     // Height and Width: the image takes the new size at once, keeping what
@@ -29,16 +28,21 @@ public:
 
     // Shows the image as it is now, at once.
     void Refresh();
-    // The image as drawn so far.
-    const QImage& image();
+    // What assistive technology reads of the picture.
+    void setDescription(const QString& text);
+    // The image as drawn so far, at the screen's device pixel ratio.
+    const QImage& image() const { return image_; }
 
 signals:
     // Button: 1 left, 2 right, 4 middle; Shift: 1 Shift, 2 Ctrl, 4 Alt.
     void mouseDown(int16_t button, int16_t shift, float x, float y);
     void mouseMove(int16_t button, int16_t shift, float x, float y);
     void keyDown(int16_t keyCode, int16_t shift);
+    // The image was made anew for a screen of another scale, blank.
+    void rescaled();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

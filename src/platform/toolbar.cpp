@@ -29,6 +29,7 @@ void Toolbar::addButton(ButtonStyle style, const QString& caption, const QPixmap
     } else {
         auto* b = new QToolButton(this);
         b->setText(caption);
+        b->setAccessibleName(caption);
         b->setIcon(QIcon(image));
         b->setIconSize(QSize(16, 16));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

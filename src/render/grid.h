@@ -7,6 +7,7 @@
 #include "platform/gdi.h"
 
 #include <cstdint>
+#include <string>
 
 class PictureBox;
 
@@ -29,3 +30,6 @@ int32_t cellFraction(int32_t base, double fraction, const GridInfo& info);
 void resizePBgrid();
 // Repaints the whole board from the model and shows it.
 void updateGrid();
+// The selected cell in words: its row and column, its cage's sum, its entry,
+// whether a check found it wrong.
+std::string describeSelection();
