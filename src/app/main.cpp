@@ -5,6 +5,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Sumgrid");
+    QGuiApplication::setDesktopFileName("example.sumgrid.sumgrid");
     Form1 window;
     window.show();
     return app.exec();
