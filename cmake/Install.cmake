@@ -88,7 +88,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the executables are linked with are found by dpkg-shlibdeps;
-# what Qt loads at run time (the platform plugins) and the font are named here.
+# what Qt loads at run time is named here: the platform plugins (on Debian 12
+# libqt6gui6 brings xcb, qt6-qpa-plugins the others) and the font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
 

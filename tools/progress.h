@@ -10,8 +10,8 @@
 namespace sumgrid::tools {
 
 struct ProgressSettings {
-    bool show = false;
-    std::chrono::milliseconds after{1000};  // how long work runs before the line appears
+    bool show;
+    std::chrono::milliseconds after;  // how long work runs before the line appears
 };
 
 class Progress {
