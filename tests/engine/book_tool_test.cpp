@@ -102,6 +102,7 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
         for (words >> file >> file; status == 1 && std::getline(lines, line);)
             EXPECT_TRUE(line.rfind(file + ": ", 0) == 0 || line.rfind("sumgrid-book: ", 0) == 0) << line;
     }
+    EXPECT_NE(process("inspect " + broken + " 2").out.find("solution:"), std::string::npos) << "drawn all the same";
     EXPECT_EQ(slurp(book), bookBytes);
     EXPECT_FALSE(fs::exists(made));
 }
