@@ -5,13 +5,16 @@
 #include <charconv>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 
 #include "book.h"
 #include "exchange.h"
+#include "file_io.h"
 #include "generator.h"
 #include "geometry.h"
 #include "grader.h"
 #include "killer.h"
+#include "progress.h"
 #include "solver.h"
 
 namespace sumgrid::tools {
@@ -29,6 +32,8 @@ const char kUsage[] =
     "  sumgrid-book validate FILE [--level N]\n"
     "  sumgrid-book import TEXTFILE -o FILE\n"
     "  sumgrid-book export FILE [-o TEXTFILE]\n"
+    "  sumgrid-book --version\n"
+    "A FILE or TEXTFILE of - is standard input, or standard output after -o.\n"
     "Levels run from 1 (easiest) to 4. See tools/README.md.\n";
 
 struct UsageError {
@@ -84,9 +89,23 @@ struct Arguments {
 
 std::string levelName(int level) { return "LEVEL-" + std::to_string(level); }
 
+// Stops before any work is done when the -o file may not be written.
+void checkOutput(const std::string& path, const std::vector<std::string>& inputs) {
+    const std::string refusal = outputRefusal(path, inputs);
+    if (!refusal.empty()) throw std::runtime_error(refusal);
+}
+
+bool save(const std::string& path, const std::vector<std::uint8_t>& bytes, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (writeOutput(path, bytes, out, error)) return true;
+    err << "sumgrid-book: " << error << '\n';
+    return false;
+}
+
 // ---------------------------------------------------------------- generate
 
-int generate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
+int generate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const ProgressSettings& settings) {
     Arguments a(args, {"--level", "--count", "-o", "--seed", "--side"});
     if (!a.words.empty()) throw UsageError{"generate takes no file name without -o: " + a.words.front()};
     if (!a.has("--level")) throw UsageError{"generate needs --level N"};
@@ -98,28 +117,27 @@ int generate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         a.has("--seed") ? parseNumber<std::uint64_t>(a.get("--seed"), 0, UINT64_MAX, "--seed") : 1;
     const int side = a.has("--side") ? parseNumber<int>(a.get("--side"), 4, kMaxSide, "--side") : 9;
     if (!geometryFor(side)) throw UsageError{"--side " + std::to_string(side) + " has no box shape"};
+    checkOutput(a.get("-o"), {});
 
     std::vector<Record> records;
+    Progress progress(err, settings, "generating " + levelName(level), count);
     for (int i = 0; i < count; ++i) {
         Generator gen(side, puzzleSeed(seed, i));
         const Generated p = gen.generate(level);
         if (p.attempts == 0) {
-            if (progress) err << '\n';
+            progress.clear();
             err << "sumgrid-book: could not make puzzle " << i + 1 << " at " << levelName(level) << " on a "
                 << side << "x" << side << " grid\n";
             return 1;
         }
         records.push_back(recordOf(p.killer, p.solution));
-        if (progress) err << "\rgenerating " << levelName(level) << ": " << i + 1 << "/" << count << std::flush;
+        progress.step();
     }
-    if (progress) err << '\n';
-    std::string error;
-    if (!writeFileBytes(a.get("-o"), writeBook(records), error)) {
-        err << "sumgrid-book: " << error << '\n';
-        return 1;
-    }
-    out << "wrote " << count << " " << levelName(level) << " puzzle" << (count == 1 ? "" : "s") << " to "
-        << a.get("-o") << " (seed " << seed << ")\n";
+    progress.clear();
+    if (!save(a.get("-o"), writeBook(records), out, err)) return 1;
+    if (a.get("-o") != "-")
+        out << "wrote " << count << " " << levelName(level) << " puzzle" << (count == 1 ? "" : "s") << " to "
+            << a.get("-o") << " (seed " << seed << ")\n";
     return 0;
 }
 
@@ -178,7 +196,7 @@ void drawSolution(const Record& r, std::ostream& out) {
 bool loadBook(const std::string& path, BookContents& book, std::ostream& err) {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!readFileBytes(path, bytes, error)) {
+    if (!readInput(path, bytes, error, kMaxBookBytes)) {
         err << "sumgrid-book: " << error << '\n';
         return false;
     }
@@ -186,7 +204,8 @@ bool loadBook(const std::string& path, BookContents& book, std::ostream& err) {
     return true;
 }
 
-int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const ProgressSettings& settings) {
     Arguments a(args, {});
     if (a.words.empty() || a.words.size() > 2) throw UsageError{"inspect takes FILE and an optional puzzle number"};
     const std::string& path = a.words[0];
@@ -200,12 +219,14 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (a.words.size() == 2) from = to = parseNumber<int>(a.words[1], 1, book.count, "puzzle number");
     out << path << ": magic WOBE, " << book.count << " puzzle" << (book.count == 1 ? "" : "s") << '\n';
     int status = 0;
-    for (int n = from; n <= to; ++n) {
+    Progress progress(err, settings, "inspecting", to - from + 1);
+    for (int n = from; n <= to; ++n, progress.step()) {
+        progress.clear();
         const Record& r = book.records[n - 1];
         out << "\npuzzle " << n << " at offset " << book.offsets[n - 1];
         bool readable = r.side != 0;
         for (const auto& f : book.faults)
-            if (f.puzzle == n) out << ": " << f.message;
+            if (f.puzzle == n) err << path << ": puzzle " << n << ": " << f.message << '\n';
         if (!readable) {
             out << '\n';
             status = 1;
@@ -220,7 +241,7 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             out << ", " << (g.level ? levelName(g.level) : std::string("beyond the grader"));
         }
         out << '\n';
-        for (const auto& f : faults) out << "  fault: " << f << '\n';
+        for (const auto& f : faults) err << path << ": puzzle " << n << ": " << f << '\n';
         if (!faults.empty()) {
             status = 1;
             if (geometryFor(r.side) == nullptr) continue;
@@ -248,7 +269,8 @@ int levelFromName(const std::string& path) {
     return d - '0';
 }
 
-int validate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int validate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const ProgressSettings& settings) {
     Arguments a(args, {"--level"});
     if (a.words.size() != 1) throw UsageError{"validate takes exactly one FILE"};
     const std::string& path = a.words[0];
@@ -257,7 +279,9 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     BookContents book;
     if (!loadBook(path, book, err)) return 1;
     int faults = 0;
+    Progress progress(err, settings, "validating", book.count);
     auto fault = [&](int n, const std::string& message) {
+        progress.clear();
         ++faults;
         err << path << ": ";
         if (n) err << "puzzle " << n << ": ";
@@ -266,7 +290,7 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     for (const auto& f : book.faults) fault(f.puzzle, f.message);
     if (!book.headerOk) return 1;
     std::vector<int> levels(kLevels + 1, 0);
-    for (int n = 1; n <= book.count; ++n) {
+    for (int n = 1; n <= book.count; ++n, progress.step()) {
         const Record& r = book.records[n - 1];
         if (r.side == 0) continue;  // already reported
         const auto problems = checkRecord(r);
@@ -296,6 +320,7 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (expected && g.level != expected)
             fault(n, "graded " + levelName(g.level) + ", expected " + levelName(expected));
     }
+    progress.clear();
     if (faults) {
         err << path << ": " << faults << " fault" << (faults == 1 ? "" : "s") << " in " << book.count
             << " puzzles\n";
@@ -311,19 +336,23 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 // ---------------------------------------------------------------- import / export
 
-int importText(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int importText(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const ProgressSettings& settings) {
     Arguments a(args, {"-o"});
     if (a.words.size() != 1 || !a.has("-o")) throw UsageError{"import takes TEXTFILE and -o FILE"};
+    checkOutput(a.get("-o"), a.words);
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!readFileBytes(a.words[0], bytes, error, kMaxTextBytes)) {
+    if (!readInput(a.words[0], bytes, error, kMaxTextBytes)) {
         err << "sumgrid-book: " << error << '\n';
         return 1;
     }
     std::vector<std::string> errors;
     const auto puzzles = parseExchange(std::string(bytes.begin(), bytes.end()), errors);
     std::vector<Record> records;
+    Progress progress(err, settings, "importing", static_cast<int>(puzzles.size()));
     for (const TextPuzzle& p : puzzles) {
+        progress.step();
         const std::string where = "line " + std::to_string(p.line) + ": ";
         const auto problems = checkKiller(p.killer);
         for (const auto& f : problems) errors.push_back(where + f);
@@ -346,37 +375,40 @@ int importText(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (puzzles.empty() && errors.empty()) errors.push_back("no puzzle lines");
     if (records.size() > static_cast<std::size_t>(kMaxBookPuzzles))
         errors.push_back("more than " + std::to_string(kMaxBookPuzzles) + " puzzles");
+    progress.clear();
     if (!errors.empty()) {
         for (const auto& e : errors) err << a.words[0] << ": " << e << '\n';
         err << "sumgrid-book: nothing written\n";
         return 1;
     }
-    if (!writeFileBytes(a.get("-o"), writeBook(records), error)) {
-        err << "sumgrid-book: " << error << '\n';
-        return 1;
-    }
-    out << "wrote " << records.size() << " puzzle" << (records.size() == 1 ? "" : "s") << " to " << a.get("-o")
-        << '\n';
+    if (!save(a.get("-o"), writeBook(records), out, err)) return 1;
+    if (a.get("-o") != "-")
+        out << "wrote " << records.size() << " puzzle" << (records.size() == 1 ? "" : "s") << " to "
+            << a.get("-o") << '\n';
     return 0;
 }
 
-int exportText(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int exportText(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const ProgressSettings& settings) {
     Arguments a(args, {"-o"});
     if (a.words.size() != 1) throw UsageError{"export takes one FILE and an optional -o TEXTFILE"};
     const std::string& path = a.words[0];
+    if (a.has("-o")) checkOutput(a.get("-o"), a.words);
     BookContents book;
     if (!loadBook(path, book, err)) return 1;
     bool bad = !book.headerOk;
     for (const auto& f : book.faults) err << path << ": " << (f.puzzle ? "puzzle " + std::to_string(f.puzzle) + ": " : "") << f.message << '\n';
     std::ostringstream text;
     text << "# killer puzzles: cage labels, cage sums, solution (see tools/README.md)\n";
-    for (int n = 1; n <= book.count && book.headerOk; ++n) {
+    Progress progress(err, settings, "exporting", book.count);
+    for (int n = 1; n <= book.count && book.headerOk; ++n, progress.step()) {
         const Record& r = book.records[n - 1];
         if (r.side == 0) {
             bad = true;
             continue;
         }
         const auto problems = checkRecord(r);
+        if (!problems.empty()) progress.clear();
         for (const auto& p : problems) err << path << ": puzzle " << n << ": " << p << '\n';
         if (!problems.empty()) {
             bad = true;
@@ -386,32 +418,27 @@ int exportText(const std::vector<std::string>& args, std::ostream& out, std::ost
         const std::string line =
             formatExchange(killerOf(r), std::vector<int>(r.solution.begin(), r.solution.end()), error);
         if (line.empty()) {
+            progress.clear();
             err << path << ": puzzle " << n << ": " << error << '\n';
             bad = true;
             continue;
         }
         text << line << '\n';
     }
+    progress.clear();
     if (bad) {
         err << "sumgrid-book: nothing exported\n";
         return 1;
     }
-    if (!a.has("-o")) {
-        out << text.str();
-        return 0;
-    }
     const std::string s = text.str();
-    std::string error;
-    if (!writeFileBytes(a.get("-o"), std::vector<std::uint8_t>(s.begin(), s.end()), error)) {
-        err << "sumgrid-book: " << error << '\n';
-        return 1;
-    }
-    return 0;
+    return save(a.has("-o") ? a.get("-o") : "-", std::vector<std::uint8_t>(s.begin(), s.end()), out, err) ? 0 : 1;
 }
 
 }  // namespace
 
-int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress) {
+int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress,
+                std::chrono::milliseconds progressAfter) {
+    const ProgressSettings progress{showProgress, progressAfter};
     try {
         if (args.empty()) throw UsageError{"no command given"};
         const std::string& cmd = args[0];
@@ -419,11 +446,15 @@ int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::os
             out << kUsage;
             return 0;
         }
-        if (cmd == "generate") return generate(args, out, err, showProgress);
-        if (cmd == "inspect") return inspect(args, out, err);
-        if (cmd == "validate") return validate(args, out, err);
-        if (cmd == "import") return importText(args, out, err);
-        if (cmd == "export") return exportText(args, out, err);
+        if (cmd == "--version") {
+            out << "sumgrid-book " << SUMGRID_VERSION << '\n';
+            return 0;
+        }
+        if (cmd == "generate") return generate(args, out, err, progress);
+        if (cmd == "inspect") return inspect(args, out, err, progress);
+        if (cmd == "validate") return validate(args, out, err, progress);
+        if (cmd == "import") return importText(args, out, err, progress);
+        if (cmd == "export") return exportText(args, out, err, progress);
         throw UsageError{"unknown command \"" + cmd + "\""};
     } catch (const UsageError& e) {
         err << "sumgrid-book: " << e.message << '\n' << kUsage;

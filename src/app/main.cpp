@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
 
     QApplication::setApplicationName("Sumgrid");
+    QGuiApplication::setDesktopFileName("example.sumgrid.sumgrid");
     Form1 window;
     window.show();
     return app.exec();

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -13,190 +15,148 @@
 #include "grader.h"
 
 using namespace sumgrid::engine;
+using namespace std::chrono_literals;
 using sumgrid::tools::runBookTool;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
+struct ToolRun { int status; std::string out, err; };
 
-ToolRun tool(const std::vector<std::string>& args) {
+ToolRun tool(const std::vector<std::string>& args, bool progress = false, std::chrono::milliseconds after = 1s) {
     std::ostringstream out, err;
-    const int status = runBookTool(args, out, err);
+    const int status = runBookTool(args, out, err, progress, after);
     return {status, out.str(), err.str()};
 }
 
 // A folder of this run's own, so that runs side by side do not meet; removed at exit.
-struct ScratchFolder {
-    std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
-                                 ("sumgrid-book-test-" + std::to_string(::getpid()));
-    ScratchFolder() { std::filesystem::create_directories(path); }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
-std::string scratch(const std::string& name) {
-    static ScratchFolder folder;
-    return (folder.path / name).string();
+namespace fs = std::filesystem;
+const fs::path folder = fs::temp_directory_path() / ("sumgrid-book-" + std::to_string(getpid()));
+const bool ready = fs::create_directories(folder) && !std::atexit([] { fs::remove_all(folder); });
+std::string scratch(const std::string& name) { return (folder / name).string(); }
+void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+std::string slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
 }
 
-std::vector<std::uint8_t> bytesOf(const std::string& path) {
-    std::vector<std::uint8_t> b;
-    std::string error;
-    EXPECT_TRUE(readFileBytes(path, b, error)) << error;
-    return b;
+// The real sumgrid-book run by the shell, input piped in, ended should it ever wait; with
+// terminal, its output goes to a terminal and it is ended after three seconds.
+ToolRun process(const std::string& args, const std::string& input = "", bool terminal = false) {
+    put(scratch("in"), input);
+    const std::string run = (terminal ? "timeout 3 " : "timeout 10 ") + std::string(SUMGRID_BOOK " ") + args;
+    const std::string shell = "cat " + scratch("in") + " | " + (terminal ? "script -qc '" + run + "' /dev/null" : run);
+    const int s = std::system((shell + " >" + scratch("out") + " 2>" + scratch("err")).c_str());
+    return {WEXITSTATUS(s), slurp(scratch("out")), slurp(scratch("err"))};
 }
 
-void writeBytes(const std::string& path, const std::vector<std::uint8_t>& b) {
-    std::string error;
-    ASSERT_TRUE(writeFileBytes(path, b, error)) << error;
+// A book of three 4x4 LEVEL-1 puzzles: 20 header bytes, then records of 37.
+std::string smallBook(const std::string& name) {
+    EXPECT_EQ(process("generate --level 1 --count 3 --side 4 --seed 5 -o " + scratch(name)).status, 0);
+    return scratch(name);
 }
 
 }  // namespace
 
-TEST(BookTool, GenerateValidateExportImportRoundTrip) {
-    const std::string book = scratch("round.wobe"), text = scratch("round.txt"), again = scratch("again.wobe");
-    ToolRun r = tool({"generate", "--level", "2", "--count", "5", "-o", book, "--seed", "99"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto first = bytesOf(book);
-    EXPECT_EQ(first.size(), 8u + 5 * 4 + 5 * 167);
-    // Same seed, same bytes; another seed, another book.
-    ASSERT_EQ(tool({"generate", "--level", "2", "--count", "5", "-o", again, "--seed", "99"}).status, 0);
-    EXPECT_EQ(bytesOf(again), first);
-    ASSERT_EQ(tool({"generate", "--level", "2", "--count", "5", "-o", again, "--seed", "0x63"}).status, 0);
-    EXPECT_EQ(bytesOf(again), first) << "0x63 is 99";
-    ASSERT_EQ(tool({"generate", "--level", "2", "--count", "5", "-o", again, "--seed", "100"}).status, 0);
-    EXPECT_NE(bytesOf(again), first);
-
-    r = tool({"validate", book, "--level", "2"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("5 puzzles valid"), std::string::npos);
-    EXPECT_NE(r.out.find("LEVEL-2 x5"), std::string::npos);
-    r = tool({"validate", book, "--level", "3"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("puzzle 1: graded LEVEL-2, expected LEVEL-3"), std::string::npos);
-
-    ASSERT_EQ(tool({"export", book, "-o", text}).status, 0);
-    r = tool({"import", text, "-o", again});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(bytesOf(again), first);
-    r = tool({"export", book});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 6);  // a comment and five puzzles
-}
-
-TEST(BookTool, ValidateReportsEachFaultOnItsOwnLine) {
-    const std::string book = scratch("faults.wobe");
-    ASSERT_EQ(tool({"generate", "--level", "1", "--count", "3", "-o", book, "--seed", "5"}).status, 0);
-    auto b = bytesOf(book);
-    const std::size_t rec2 = 8 + 3 * 4 + 167, rec3 = rec2 + 167;
-    std::swap(b[rec2 + 5 + 81], b[rec2 + 5 + 82]);  // puzzle 2: two solution digits swapped
-    b[rec3] = 'X';                                  // puzzle 3: record magic
-    writeBytes(book, b);
-    const ToolRun r = tool({"validate", book});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.find("puzzle 1:"), std::string::npos);
-    EXPECT_NE(r.err.find("puzzle 2: solution repeats a digit in column"), std::string::npos);
-    EXPECT_NE(r.err.find("puzzle 3: record at offset"), std::string::npos);
-    EXPECT_NE(r.err.find("faults in 3 puzzles"), std::string::npos);
-    // Every complaint names the file.
-    std::istringstream lines(r.err);
-    for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind(book + ": ", 0), 0u) << line;
-
-    // A cage made ambiguous: join all of row 1 into one cage (sum 45) and the
-    // grid keeps its solution but loses uniqueness or the level.
-    ASSERT_EQ(tool({"generate", "--level", "1", "--count", "1", "-o", book, "--seed", "5"}).status, 0);
-    b = bytesOf(book);
-    std::vector<int> cageOf(b.begin() + 17, b.begin() + 17 + 81);
-    for (int c = 0; c < 81; ++c) cageOf[c] = c < 27 ? 0 : 1 + c;  // rows 1-3 in one cage: too many cells
-    const auto canon = canonicalNumbers(cageOf);
-    for (int c = 0; c < 81; ++c) b[17 + c] = static_cast<std::uint8_t>(canon[c]);
-    writeBytes(book, b);
-    EXPECT_NE(tool({"validate", book}).err.find("more than the 9 distinct digits"), std::string::npos);
-
-    // Whole rows as cages: a valid grid, but nowhere near unique.
-    for (int c = 0; c < 81; ++c) b[17 + c] = static_cast<std::uint8_t>(c / 9);
-    writeBytes(book, b);
-    EXPECT_NE(tool({"validate", book}).err.find("puzzle 1: more than one solution"), std::string::npos);
-
-    writeBytes(book, {'W', 'O', 'B', 'E', 1, 0, 0, 0});
-    EXPECT_NE(tool({"validate", book}).err.find("past the end"), std::string::npos);
-}
-
-TEST(BookTool, InspectDrawsCagesWithSums) {
-    const std::string book = scratch("inspect.wobe");
-    ASSERT_EQ(tool({"generate", "--level", "3", "--count", "2", "-o", book, "--seed", "8"}).status, 0);
-    const ToolRun r = tool({"inspect", book, "2"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("2 puzzles"), std::string::npos);
-    EXPECT_NE(r.out.find("puzzle 2 at offset 183, 9x9"), std::string::npos);
-    EXPECT_EQ(r.out.find("puzzle 1 at"), std::string::npos);
-    EXPECT_NE(r.out.find("LEVEL-3"), std::string::npos);
-    // The sums written in the drawing add up to 405 = 9 x 45.
-    const std::string drawing = r.out.substr(r.out.find('+'), r.out.find("solution:") - r.out.find('+'));
-    int total = 0, number = 0;
-    for (char ch : drawing + " ") {
-        if (ch >= '0' && ch <= '9') {
-            number = number * 10 + (ch - '0');
-        } else {
-            total += number;
-            number = 0;
-        }
-    }
-    EXPECT_EQ(total, 405);
-    EXPECT_EQ(tool({"inspect", book}).out.find("puzzle 1 at offset 16"), tool({"inspect", book}).out.find("puzzle 1 at"));
-}
-
-TEST(BookTool, BadArgumentsAndFilesGiveClearErrors) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> usage = {
-        {{}, "no command"},
-        {{"frobnicate"}, "unknown command"},
-        {{"generate", "--level", "5", "--count", "1", "-o", "x"}, "--level must be a number from 1 to 4"},
-        {{"generate", "--level", "1", "--count", "0", "-o", "x"}, "--count must be a number from 1 to 32767"},
-        {{"generate", "--level", "1", "--count", "12x", "-o", "x"}, "not \"12x\""},
-        {{"generate", "--level", "1", "-o", "x"}, "needs --count"},
-        {{"generate", "--level", "1", "--count", "1"}, "needs -o"},
-        {{"generate", "--level", "1", "--count", "1", "-o", "x", "--side", "7"}, "no box shape"},
-        {{"generate", "--level", "1", "--count", "1", "-o"}, "needs a value"},
-        {{"generate", "--level", "1", "--level", "1"}, "given twice"},
-        {{"validate", "--bogus", "1", "f"}, "unknown option --bogus"},
-        {{"validate"}, "exactly one FILE"},
-        {{"inspect"}, "inspect takes FILE"},
-        {{"import", "t.txt"}, "import takes TEXTFILE and -o FILE"},
+// Faults: their status, lines on standard error naming the file. What is not a regular file (a
+// FIFO) is refused at once; no input is written over, however spelt; nothing is written.
+TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
+    const std::string book = smallBook("good.wobe"), broken = scratch("broken.wobe"), far = scratch("far.wobe"),
+                      rows = scratch("rows.wobe"), text = scratch("bad.txt"), fifo = scratch("fifo"),
+                      made = scratch("made");
+    std::string b = slurp(book), c = b;
+    std::swap(c[57 + 5 + 16], c[57 + 5 + 17]);  // puzzle 2: two solution digits swapped
+    c[94] = 'X';                                // puzzle 3: its record magic
+    put(broken, c);
+    put(far, b.replace(12, 4, std::string("\xff\xff\0\0", 4)));  // puzzle 2 at offset 65535
+    for (int cell = 0; cell < 16; ++cell) c[25 + cell] = static_cast<char>(cell / 4);  // rows as cages
+    put(rows, c);
+    put(text, "AABBAABBCCDDCCDD 10,10,10,10\nAAAAA 1\n");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_hard_link(book, scratch("linked.wobe"));
+    const std::string bookBytes = slurp(book), fifoFault = fifo + " is not a regular file\n";
+    const std::vector<std::tuple<std::string, int, std::string>> faults = {
+        {"inspect " + far, 1, far + ": puzzle 2: offset 65535 lies outside the file\n"},
+        {"inspect " + broken + " 2", 1, broken + ": puzzle 2: solution repeats a digit in column"},
+        {"validate " + broken, 1, broken + ": puzzle 3: record at offset 94 does not begin"},
+        {"validate " + rows, 1, rows + ": puzzle 1: more than one solution\n"},
+        {"export " + broken, 1, broken + ": puzzle 2: solution repeats a digit in column"},
+        {"inspect " + scratch("none"), 1, "sumgrid-book: cannot open " + scratch("none")},
+        {"import " + text + " -o " + made, 1, text + ": line 1: more than one solution\n"},
+        {"inspect " + fifo, 1, fifoFault},
+        {"import " + fifo + " -o " + made, 1, fifoFault},
+        {"import " + book + " -o " + fifo, 1, fifoFault},
+        {"generate --level 1 --count 1 -o " + fifo, 1, fifoFault},
+        {"inspect " + scratch("."), 1, scratch(".") + " is not a regular file\n"},
+        {"export " + book + " -o " + book, 1, "will not write over the input " + book + " (-o " + book + ")\n"},
+        {"export " + book + " -o " + scratch("./good.wobe"), 1, "will not write over the input " + book},
+        {"export " + book + " -o " + scratch("linked.wobe"), 1, "will not write over the input " + book},
+        {"generate --level 1 --count 12x -o x", 2, "--count must be a number from 1 to 32767, not \"12x\"\nusage:"},
     };
-    for (const auto& [args, words] : usage) {
-        const ToolRun r = tool(args);
-        EXPECT_EQ(r.status, 2) << words;
-        EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    for (const auto& [args, status, message] : faults) {
+        const ToolRun r = process(args);
+        EXPECT_EQ(r.status, status) << args;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out.find(message), std::string::npos) << r.out;
+        std::string line, file;
+        std::istringstream lines(r.err), words(args);
+        for (words >> file >> file; status == 1 && std::getline(lines, line);)
+            EXPECT_TRUE(line.rfind(file + ": ", 0) == 0 || line.rfind("sumgrid-book: ", 0) == 0) << line;
     }
-    EXPECT_EQ(tool({"--help"}).status, 0);
+    EXPECT_NE(process("inspect " + broken + " 2").out.find("solution:"), std::string::npos) << "drawn all the same";
+    EXPECT_EQ(slurp(book), bookBytes);
+    EXPECT_FALSE(fs::exists(made));
+}
 
-    const std::string missing = scratch("does-not-exist.wobe");
-    for (const char* cmd : {"inspect", "validate", "export"}) {
-        const ToolRun r = tool({cmd, missing});
-        EXPECT_EQ(r.status, 1) << cmd;
-        EXPECT_NE(r.err.find("cannot open"), std::string::npos) << r.err;
+// "-" is standard input, or standard output after -o: a book made again from its seed,
+// or exported and imported, is the same.
+TEST(BookTool, DashIsStandardInputAndOutput) {
+    const std::string book = smallBook("dash.wobe"), bytes = slurp(book), text = tool({"export", book}).out;
+    const std::vector<std::tuple<std::string, std::string, std::string>> runs = {
+        {"inspect - 2", bytes, "-" + tool({"inspect", book, "2"}).out.substr(book.size())},
+        {"validate - --level 1", bytes, "-: 3 puzzles valid, each with one solution; LEVEL-1 x3\n"},
+        {"export - -o -", bytes, text},
+        {"import - -o -", text, bytes},
+        {"generate --level 1 --count 3 --side 4 --seed 0x5 -o -", "", bytes},
+        {"--version", "", "sumgrid-book " SUMGRID_VERSION "\n"},
+    };
+    for (const auto& [args, input, output] : runs) {
+        const ToolRun r = process(args, input);
+        EXPECT_EQ(r.err + std::to_string(r.status) + r.out, "0" + output) << args;  // all three at once
     }
-    const std::string junk = scratch("junk.wobe");
-    writeBytes(junk, {'P', 'K', 3, 4, 0, 0, 0, 0, 0});
-    EXPECT_NE(tool({"inspect", junk}).err.find("does not begin with the book magic"), std::string::npos);
-    EXPECT_EQ(tool({"export", junk}).status, 1);
-    // An import with any bad line writes nothing.
-    const std::string text = scratch("bad.txt"), out = scratch("bad.wobe");
-    std::remove(out.c_str());
-    const std::string lines = "AABBAABBCCDDCCDD 10,10,10,10\nAAAAA 1\n";
-    writeBytes(text, std::vector<std::uint8_t>(lines.begin(), lines.end()));
-    ToolRun r = tool({"import", text, "-o", out});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("line 1: more than one solution"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("line 2: cage field has 5 labels"), std::string::npos);
-    EXPECT_NE(r.err.find("nothing written"), std::string::npos);
-    EXPECT_FALSE(std::ifstream(out).good());
+    // Cages that turn corners and fill a square, drawn with their sums, and the solution found.
+    const std::string drawn = process("inspect -", process("import - -o -", "AABBACBBBCCABDDA 6,10,8,5,6,5").out).out;
+    EXPECT_EQ(drawn.substr(drawn.find('+')), slurp(SUMGRID_SOURCE_DIR "/tests/engine/data/inspect-4x4.txt"));
+}
+
+// A progress line on standard error for work longer than a second (or than asked), only when standard
+// error is a terminal; redrawn a few times a second, or at once after inspect's output erased it.
+TEST(BookTool, ShowsProgressOnATerminalForLongWork) {
+    const std::string book = smallBook("long.wobe"), text = scratch("long.txt");
+    ASSERT_EQ(tool({"export", book, "-o", text}).status, 0);
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> work = {
+        {{"generate", "--level", "1", "--count", "3", "--side", "4", "-o", scratch("made")}, "generating LEVEL-1", "1"},
+        {{"inspect", book}, "inspecting", "3"},
+        {{"validate", book}, "validating", "1"},
+        {{"import", text, "-o", scratch("made")}, "importing", "1"},
+        {{"export", book}, "exporting", "1"},
+    };
+    for (const auto& [args, what, last] : work) {
+        const ToolRun shown = tool(args, true, 0ms);
+        EXPECT_EQ(shown.err.rfind("\r\033[K" + what + ": 1/3", 0), 0u) << shown.err;
+        EXPECT_NE(shown.err.find("\r\033[K" + what + ": " + last + "/3"), std::string::npos) << shown.err;
+        EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K") << "erased at the end";
+        EXPECT_EQ(tool(args, true).err, "") << what << " is short";
+        EXPECT_EQ(tool(args, false, 0ms).err, "") << what << " is not on a terminal";
+    }
+    // The real tool, its standard error a terminal, on three seconds of long work.
+    const ToolRun r = process("generate --level 1 --count 32767 -o " + scratch("huge"), "", true);
+    EXPECT_NE(r.out.find("\r\033[Kgenerating LEVEL-1: "), std::string::npos) << r.out;
+}
+
+// Read for the bundled books' test below.
+std::vector<std::uint8_t> bytesOf(const std::string& path) {
+    const std::string b = slurp(path);
+    return {b.begin(), b.end()};
 }
 
 // The books that ship with the program: enough puzzles, all valid, unique and
