@@ -7,14 +7,14 @@ export QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DSUMGRID_FUZZ=ON -DSUMGRID_TESTS=OFF -DSUMGRID_BENCH=OFF >/dev/null
 cmake --build "$build" --target book_fuzzer import_fuzzer paint_fuzzer fuzz_replay_test -j"${JOBS:-$(nproc)}"
 "$build/tests/fuzz/fuzz_replay_test" --gtest_brief=1  # the seeds and recorded faults pass under the sanitizers first
-for target in book:140000 import:4096 paint:1024; do
+for target in book:150000 import:4096 paint:1024; do
   name=${target%:*} && corpus=$build/corpus/$name && log=$build/$name.log && start=$(date +%s)
   mkdir -p "$corpus" "$build/artifacts" && cp "$here/corpus/$name/"* "$corpus/"
   { "$build/tests/fuzz/${name}_fuzzer" -max_total_time="$seconds" -max_len="${target#*:}" -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$name-" "$corpus" 2>&1 || echo "the fuzzer stopped on a fault"; } |
     while IFS= read -r line; do echo "$(($(date +%s) - start)) $line"; done >"$log"
-  echo "$name: $(sed -n 's/.*number_of_executed_units: *//p' "$log") executions, $(grep -o 'cov: [0-9]*' "$log" | tail -n 1) edges," \
+  echo "$name: $(sed -n 's/.*number_of_executed_units: *//p' "$log") executions, $(grep -ao 'cov: [0-9]*' "$log" | tail -n 1) edges," \
     "$(ls "$corpus" | wc -l) inputs in the corpus; log $log"
-  ! grep -q "the fuzzer stopped on a fault" "$log" || { grep -v ' #[0-9]' "$log" | tail -n 30; failed=1; }
+  ! grep -aq "the fuzzer stopped on a fault" "$log" || { grep -av ' #[0-9]' "$log" | tail -n 30; failed=1; }
 done
 exit $failed
