@@ -51,7 +51,7 @@ books: build
 package: build
 	cd $(BUILD) && cpack
 
-# The puzzle-book fuzzer, built with clang in build-fuzz/, for FUZZ_SECONDS.
+# The fuzzers, built with clang in build-fuzz/, for FUZZ_SECONDS each.
 fuzz: deps
 	sh tests/fuzz/run-fuzz.sh $(FUZZ_SECONDS)
 
