@@ -39,7 +39,7 @@ std::string fuzzchecks::paint(const std::string& input, int& accepted) {
     QImage image(reinterpret_cast<uchar*>(&pixels[size_t(guard * stride + guard)]), side, side, stride * 4, QImage::Format_RGB32);
     DeviceContext dc;
     dc.image = &image, dc.font.setStyleStrategy(QFont::NoAntialias), info.hDC = &dc;  // as the picture box has it
-    setFontSize(&dc, 8), drawBoard(info), setFontSize(&dc, 12), drawDigits(info), endPainting(&dc);
+    setFontSize(&dc, 8), drawBoard(info), setFontSize(&dc, 12), drawDigits(info);
     const bool drawn = image.pixel(0, 0) != qRgb(1, 2, 3);
     image.fill(qRgb(1, 2, 3));  // then only the guard can differ
     const auto changed = pixels.size() - size_t(std::count(pixels.begin(), pixels.end(), qRgb(1, 2, 3)));
