@@ -45,16 +45,21 @@ BOOK9 = book(9, lambda r, c: r * 5 + c // 2, solution9)  # cages of two cells al
 
 class Session:
     """An Xvfb of the run's own, its screenshots read pixel by pixel, and the program started
-    there as a desktop would: from another folder, with a private home, on a book of its own."""
-    W = 1024
+    there as a desktop would: from another folder, with a private home, on a book of its own,
+    with an xdg-open that notes what it is asked to open and where it was started."""
+    W, H = 1280, 1024
 
-    def __init__(self, work, folder, program, path, desktop):
-        self.work, self.folder, self.program, self.path, self.desktop = work, folder, program, path, desktop
+    def __init__(self, work, folder, program, path, desktop, source):
+        self.work, self.folder, self.program, self.desktop, self.source = work, folder, program, desktop, source
+        self.path = f"{work}/desktop:{path}"
         self.apps, self.pixels = [], b""
-        for d in ("home", "elsewhere"):
+        for d in ("home", "elsewhere", "desktop"):
             os.makedirs(f"{work}/{d}", mode=0o700, exist_ok=True)
+        with open(f"{work}/desktop/xdg-open", "w") as f:
+            f.write('#!/bin/sh\nprintf "%s\\n%s\\n" "$(pwd -P)" "$1" >> "$0.log"\n')
+        os.chmod(f"{work}/desktop/xdg-open", 0o755)
         r, w = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", f"{self.W}x768x24", "-nolisten",
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", f"{self.W}x{self.H}x24", "-nolisten",
                                       "tcp"], pass_fds=[w], stderr=open(f"{work}/xvfb.log", "w"))
         ready = select.select([r], [], [], 30)[0]
         self.display = ":" + (os.read(r, 16).decode().strip() if ready else "none")
@@ -62,30 +67,53 @@ class Session:
     def x(self, *cmd):
         return run(*cmd, env={"DISPLAY": self.display, "PATH": os.environ["PATH"]}, timeout=40).stdout
 
-    def launch(self, book_bytes, display=True):
-        with open(f"{self.folder}/puzzles/LEVEL-1.wobe", "wb") as f:
-            f.write(book_bytes)
+    def launch(self, book_bytes, display=True, program=None, cwd=None):
+        for app in self.apps:  # one program at a time, so that what is found and clicked is its window
+            app.kill()
+            app.wait()
+        if book_bytes:
+            with open(f"{self.folder}/puzzles/LEVEL-1.wobe", "wb") as f:
+                f.write(book_bytes)
         home = f"{self.work}/home"
         env = dict(PATH=self.path, HOME=home, XDG_CONFIG_HOME=f"{home}/.config", XDG_RUNTIME_DIR=home,
                    **({"DISPLAY": self.display} if display else {}))
         log = open(f"{self.work}/app-{len(self.apps)}.log", "w")
-        self.apps.append(subprocess.Popen([self.program], cwd=f"{self.work}/elsewhere", env=env, stdout=log,
-                                          stderr=log))
+        self.apps.append(subprocess.Popen([program or self.program], cwd=cwd or f"{self.work}/elsewhere", env=env,
+                                          stdout=log, stderr=log))
         return self.apps[-1]
 
-    def start(self, book_bytes):
+    def start(self, book_bytes, **launch):
         """The program's window as [id, x, y, width, height], or None."""
-        app = self.launch(book_bytes)
+        app = self.launch(book_bytes, **launch)
         wid = self.x("timeout", "30", "xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{TITLE}$").split()
         if not check(bool(wid), f"a window named '{TITLE}' is shown"):
             return None
-        check(os.readlink(f"/proc/{app.pid}/exe") == os.path.realpath(f"{self.folder}/sumgrid"),
-              f"it is the program of {os.path.relpath(self.folder, self.work)}, started from another folder")
-        info = self.x("xwininfo", "-id", wid[0])
+        if not launch:
+            check(os.readlink(f"/proc/{app.pid}/exe") == os.path.realpath(f"{self.folder}/sumgrid"),
+                  f"it is the program of {os.path.relpath(self.folder, self.work)}, started from another folder")
+        return self.window(wid[0])
+
+    def window(self, wid):
+        info = self.x("xwininfo", "-id", wid)
         g = [int(re.search(rf"{k}:\s+(-?\d+)", info).group(1)) for k in
              ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
-        self.board = (g[0], g[1] + g[3] - BOARD)  # the board fills the window below the menu bar
-        return [wid[0]] + g
+        self.board = (g[0], g[1] + 19)  # the board fills the window below the menu bar
+        return [wid] + g
+
+    def menu(self, x, item):
+        """Chooses the item-th entry (from 0) of the menu whose title lies at x on the menu bar."""
+        self.x("xdotool", "mousemove", "--sync", str(self.board[0] + x), str(self.board[1] - 10), "click", "1")
+        time.sleep(0.5)
+        self.x("xdotool", "mousemove", "--sync", str(self.board[0] + x + 40), str(self.board[1] + 11 + 23 * item),
+               "click", "1")
+
+    def opened(self):
+        """What xdg-open was asked for: (folder it was started in, document) pairs."""
+        try:
+            lines = open(f"{self.work}/desktop/xdg-open.log", "rb").read().split(b"\n")
+        except FileNotFoundError:
+            return []
+        return list(zip(lines[0::2], lines[1::2]))
 
     def shoot(self):
         # import, not xwd: xwd shows windows mapped after the screen's first picture black.
@@ -126,7 +154,7 @@ class Session:
             process.kill()
             process.wait()
         if failures:  # the last screenshot, for a look
-            subprocess.run(["convert", "-size", f"{self.W}x768", "-depth", "8", "rgb:-", f"{self.work}/last.png"],
+            subprocess.run(["convert", "-size", f"{self.W}x{self.H}", "-depth", "8", "rgb:-", f"{self.work}/last.png"],
                            input=self.pixels)
 
 
@@ -164,17 +192,90 @@ def play(s):
     check(s.mark(*right) == 0 and s.in_cell(*right, BLUE) > 0, f"the right digit in cell {right} stays, unmarked")
 
 
+def sizes(s):
+    """A 4 x 4 book, then a 15 x 15 one, then the bundled LEVEL-1, loaded in turn: each laid out whole and playable."""
+    window = s.start(BOOK9)
+    books = [(4, f"{s.work}/four.wobe", (352, 295)), (15, f"{s.work}/fifteen.wobe", (782, 801)),
+             (9, f"{s.source}/puzzles/LEVEL-1.wobe", (506, 525))]
+    for side, path, size in books:
+        if side != 9:
+            with open(path, "wb") as f:
+                f.write(book(side, lambda r, c: r * ((side + 1) // 2) + c // 2, lambda r, c: (r + c) % side + 1))
+        if not window:
+            return
+        s.menu(25, 0)  # Puzzle > Load Puzzle Book
+        s.x("xdotool", "search", "--sync", "--onlyvisible", "--name", "^Load Puzzle Book$")
+        s.x("xdotool", "type", "--delay", "5", path)
+        s.x("xdotool", "key", "Return")
+        laid_out = lambda: s.window(window[0])[3:] == list(size)
+        for _ in range(40):
+            if laid_out():
+                break
+            time.sleep(0.25)
+        window = s.window(window[0])
+        if not check(window[3:] == list(size), f"{os.path.basename(path)}: the window is {size[0]} x {size[1]}",
+                     f"it is {window[3]} x {window[4]}"):
+            continue
+        right, bottom = size[0] - 1, size[1] - 20  # the frame's far corner, and the Check button's green mark
+        check(s.until(lambda: s.count(right, bottom, right, bottom, FRAME) and
+                      s.count(318, 5, 335, 18, b"\x14\xa0\x28") > 10), "the whole board and the whole toolbar show")
+        s.click(side * CELL + 23, side * CELL + 23)
+        s.x("xdotool", "key", "1")
+        check(s.until(lambda: s.in_cell(side, side, BLUE)), f"the last cell of the {side} x {side} grid takes a digit")
+
+
+def folders(s):
+    """The program finds its books and help beside it, in a folder named in Latin-1 and in one deeper than
+    the system's longest name."""
+    latin1 = f"{s.work}/caf".encode() + b"\xe9 sumgrid"
+    os.makedirs(latin1 + b"/puzzles")
+    for name in ("sumgrid", "help.txt"):
+        shutil.copy(f"{s.folder}/{name}".encode(), latin1 + b"/" + name.encode())
+    depth, here = 0, os.open(s.work, os.O_RDONLY)
+    while depth < 44:  # 44 folders of 100 letters: past 4,096 bytes, the longest name the system takes
+        os.mkdir("d" * 100, dir_fd=here)
+        deeper = os.open("d" * 100, os.O_RDONLY, dir_fd=here)
+        os.close(here)
+        here, depth = deeper, depth + 1
+    os.mkdir("puzzles", dir_fd=here)
+    for name, mode in (("sumgrid", 0o755), ("help.txt", 0o644), ("puzzles/LEVEL-1.wobe", 0o644)):
+        data = BOOK9 if name.startswith("puzzles") else open(f"{s.folder}/{name}", "rb").read()
+        with open(os.open(name, os.O_WRONLY | os.O_CREAT, mode, dir_fd=here), "wb") as f:
+            f.write(data)
+    with open(latin1 + b"/puzzles/LEVEL-1.wobe", "wb") as f:
+        f.write(BOOK9)
+    half = "/".join(["d" * 100] * 22)
+    deep = f"{s.work}/{half}/{half}".encode()
+    for folder, launch in ((latin1, dict(program=latin1 + b"/sumgrid")),
+                           (deep, dict(cwd=f"{s.work}/{half}", program=f"./{half}/sumgrid"))):
+        window = s.start(None, **launch)
+        if not window:
+            continue
+        check(s.until(lambda: s.in_cell(1, 1, LABEL, 0, 0, 17, 17)), "its book is read and the puzzle drawn")
+        s.menu(133, 0)  # Help > Help
+        for _ in range(40):
+            if len(s.opened()) == len(s.apps) - 1:
+                break
+            time.sleep(0.25)
+        where, document = (s.opened() or [(b"", b"")])[-1]
+        check(where == folder and document in (folder + b"/help.txt", b"help.txt"),
+              "Help opens help.txt, with the program's folder as the working folder", repr((where[-40:], document[-40:])))
+        s.apps[-1].kill()
+
+
 def no_display(s):
-    """Without a display the program ends rather than wait."""
+    """Without a display the program says so in one line and ends with status 1."""
     app = s.launch(BOOK9, display=False)
     try:
         app.wait(timeout=20)
     except subprocess.TimeoutExpired:
         pass
-    check(app.poll() is not None, "started without a display, the program exits", f"still running after 20 s")
+    said = open(f"{s.work}/app-{len(s.apps) - 1}.log").read()
+    check(app.poll() == 1 and said.count("\n") == 1 and "no display" in said,
+          "started without a display, the program says so in one line and ends with status 1", repr(said))
 
 
-SCENARIOS = [play, no_display]
+SCENARIOS = [play, sizes, folders, no_display]
 
 
 def package(build, source, work):
@@ -202,8 +303,10 @@ def package(build, source, work):
         check(out.returncode == 0, f"{' '.join(tool[:-1])} {os.path.basename(deb)} runs clean", out.stdout + out.stderr)
     usr, doc = f"{root}/usr", f"{root}/usr/share/doc/sumgrid"
     same = lambda a, b: open(a, "rb").read() == open(b, "rb").read()
-    check(all(same(f"{usr}/lib/sumgrid/{f}", f"{source}/{f}") for f in ["help.txt"] +
-              [f"puzzles/LEVEL-{n}.wobe" for n in range(1, 5)]), "the books and help are those of the sources")
+    books = sorted(os.path.relpath(f, source) for f in glob.glob(f"{source}/puzzles/*.wobe"))
+    check(books and sorted(os.path.relpath(f, f"{usr}/lib/sumgrid") for f in glob.glob(f"{usr}/lib/sumgrid/puzzles/*"))
+          == books and all(same(f"{usr}/lib/sumgrid/{f}", f"{source}/{f}") for f in ["help.txt"] + books),
+          "the books and help are those of the sources")
     check(os.readlink(f"{usr}/games/sumgrid") == "../lib/sumgrid/sumgrid", "usr/games/sumgrid links to the program")
     check(run(f"{usr}/games/sumgrid-book", "--version").stdout == f"sumgrid-book {version}\n",
           f"usr/games/sumgrid-book says it is version {version}")
@@ -229,12 +332,13 @@ def main():
     if "--package" in args:
         root = package(args["--package"], args["--source"], work)
         session = root and Session(work, f"{root}/usr/lib/sumgrid", "sumgrid", f"{root}/usr/games:" +
-                                   os.environ["PATH"], f"{root}/usr/share/applications/{APP_ID}.desktop")
+                                   os.environ["PATH"], f"{root}/usr/share/applications/{APP_ID}.desktop", args["--source"])
     else:
         os.makedirs(f"{work}/prog/puzzles")
         shutil.copy(args["--exe"], f"{work}/prog/sumgrid")
+        shutil.copy(f"{args['--source']}/help.txt", f"{work}/prog/help.txt")
         session = Session(work, f"{work}/prog", f"{work}/prog/sumgrid", os.environ["PATH"],
-                          os.path.join(os.path.dirname(__file__), f"../../packaging/{APP_ID}.desktop"))
+                          f"{args['--source']}/packaging/{APP_ID}.desktop", args["--source"])
     try:
         for scenario in SCENARIOS if session else []:
             print(f"--- {scenario.__doc__}", flush=True)
