@@ -1,8 +1,12 @@
 // Answers the message boxes a command opens, as a player would: each box is
-// read (text, title, buttons, owner) and then closed with the button asked for.
+// read (text, title, buttons, owner, where it stands) and then closed with
+// the button asked for, or its default one, so that no test hangs.
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <deque>
 #include <vector>
@@ -13,21 +17,39 @@ struct SeenBox {
     QMessageBox::StandardButton defaultButton;
     bool hasIcon;
     QString owner;      // the class of the window that owns it
-    QPoint offCentre;  // from the middle of its owner
+    QPoint offCentre;   // from the middle of its owner
 };
 
-class BoxAnswerer : public QObject {
-    Q_OBJECT
-
+class BoxAnswerer {
 public:
-    BoxAnswerer();
-    // The buttons to press, in order, for the boxes to come; a box beyond
-    // them is answered with its default button so that no test hangs.
-    void answer(std::initializer_list<QMessageBox::StandardButton> presses);
+    BoxAnswerer() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+        timer_.start(5);
+    }
+    void answer(std::initializer_list<QMessageBox::StandardButton> presses) { presses_.insert(presses_.end(), presses); }
     std::vector<SeenBox> seen;
 
 private:
-    void poll();
+    void poll() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box == pending_)
+            return;
+        pending_ = box;
+        const QWidget* owner = box->parentWidget();
+        const auto defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+        seen.push_back({box->text(), box->windowTitle(), box->standardButtons(), defaultButton, box->icon() != QMessageBox::NoIcon,
+                        owner ? owner->metaObject()->className() : "",
+                        owner ? box->geometry().center() - owner->geometry().center() : QPoint(9999, 9999)});
+        QAbstractButton* press = box->button(presses_.empty() ? defaultButton : presses_.front());
+        if (!presses_.empty())
+            presses_.pop_front();
+        // Pressed outside this slot, so that a box the press opens is answered too.
+        QTimer::singleShot(0, box, [this, press] {
+            pending_ = nullptr;
+            press->click();
+        });
+    }
+
     std::deque<QMessageBox::StandardButton> presses_;
     QTimer timer_;
     QMessageBox* pending_ = nullptr;  // answered, its button not pressed yet

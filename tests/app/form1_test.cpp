@@ -97,7 +97,7 @@ class Form1Test : public QObject {
         } else if (verb == "click") {  // a cell, or a point of the board ("click 460,300")
             const QStringList xy = word[1].split(',');
             const QPoint at = xy.size() == 2 ? QPoint(xy[0].toInt(), xy[1].toInt()) : cellCentre(word[1].toInt(), word[2].toInt());
-            const Qt::MouseButton button = step.endsWith("right") ? Qt::RightButton : step.endsWith("middle") ? Qt::MiddleButton : Qt::LeftButton;
+            const auto button = step.endsWith("right") ? Qt::RightButton : step.endsWith("middle") ? Qt::MiddleButton : Qt::LeftButton;
             QTest::mouseClick(w->board(), button, {}, at);
         } else if (verb == "key") {
             const std::map<QString, Qt::KeyboardModifier> mods = {
