@@ -6,14 +6,8 @@
 class QKeyEvent;
 
 constexpr int16_t vbKeyBack = 8;
-constexpr int16_t vbKeyTab = 9;
-constexpr int16_t vbKeyReturn = 13;
 constexpr int16_t vbKeyEscape = 27;
 constexpr int16_t vbKeySpace = 32;
-constexpr int16_t vbKeyLeft = 37;
-constexpr int16_t vbKeyUp = 38;
-constexpr int16_t vbKeyRight = 39;
-constexpr int16_t vbKeyDown = 40;
 constexpr int16_t vbKeyDelete = 46;
 constexpr int16_t vbKey0 = 48;
 constexpr int16_t vbKey1 = 49;
@@ -22,7 +16,7 @@ constexpr int16_t vbKeyNumpad0 = 96;
 constexpr int16_t vbKeyNumpad1 = 97;
 constexpr int16_t vbKeyNumpad9 = 105;
 
-// The virtual-key code of a key press; 0 for a key that has none.
+// The virtual-key code of a key press; 0 for a key the board does nothing with.
 int16_t virtualKeyCode(const QKeyEvent& event);
 
 // The shift state of a key press or mouse event: 1 Shift, 2 Ctrl, 4 Alt, added together.
