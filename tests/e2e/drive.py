@@ -205,8 +205,13 @@ def sizes(s):
             return
         s.menu(25, 0)  # Puzzle > Load Puzzle Book
         s.x("xdotool", "search", "--sync", "--onlyvisible", "--name", "^Load Puzzle Book$")
-        s.x("xdotool", "type", "--delay", "5", path)
-        s.x("xdotool", "key", "Return")
+        for _ in range(5):  # keys typed while a slow program still builds the dialog are lost: type again
+            s.x("xdotool", "key", "ctrl+a", "BackSpace")
+            s.x("xdotool", "type", "--delay", "5", path)
+            s.x("xdotool", "key", "Return")
+            time.sleep(1)
+            if not s.x("xdotool", "search", "--onlyvisible", "--name", "^Load Puzzle Book$"):
+                break
         laid_out = lambda: s.window(window[0])[3:] == list(size)
         for _ in range(40):
             if laid_out():
