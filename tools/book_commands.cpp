@@ -8,6 +8,7 @@
 
 #include "book.h"
 #include "exchange.h"
+#include "figures.h"
 #include "generator.h"
 #include "geometry.h"
 #include "grader.h"
@@ -29,7 +30,7 @@ const char kUsage[] =
     "  sumgrid-book validate FILE [--level N]\n"
     "  sumgrid-book import TEXTFILE -o FILE\n"
     "  sumgrid-book export FILE [-o TEXTFILE]\n"
-    "Levels run from 1 (easiest) to 4. See tools/README.md.\n";
+    "Levels run from 1 (easiest) to 5 (expert). See tools/README.md.\n";
 
 struct UsageError {
     std::string message;
@@ -84,6 +85,14 @@ struct Arguments {
 
 std::string levelName(int level) { return "LEVEL-" + std::to_string(level); }
 
+// Why a level cannot be made on a grid side, or nothing when it can.
+std::string outOfReach(int level, int side) {
+    if (level <= maxLevelFor(side)) return "";
+    return ": " + levelName(level) + " is out of reach on a " + std::to_string(side) + "x" + std::to_string(side) +
+           " grid, which gives its techniques too little to work on (up to " + levelName(maxLevelFor(side)) +
+           " there)";
+}
+
 // ---------------------------------------------------------------- generate
 
 int generate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
@@ -106,7 +115,7 @@ int generate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (p.attempts == 0) {
             if (progress) err << '\n';
             err << "sumgrid-book: could not make puzzle " << i + 1 << " at " << levelName(level) << " on a "
-                << side << "x" << side << " grid\n";
+                << side << "x" << side << " grid" << outOfReach(level, side) << "\n";
             return 1;
         }
         records.push_back(recordOf(p.killer, p.solution));
@@ -200,6 +209,7 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (a.words.size() == 2) from = to = parseNumber<int>(a.words[1], 1, book.count, "puzzle number");
     out << path << ": magic WOBE, " << book.count << " puzzle" << (book.count == 1 ? "" : "s") << '\n';
     int status = 0;
+    BookFigures figures;
     for (int n = from; n <= to; ++n) {
         const Record& r = book.records[n - 1];
         out << "\npuzzle " << n << " at offset " << book.offsets[n - 1];
@@ -215,11 +225,14 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         int cages = 0;
         for (auto c : r.cageOf) cages = std::max(cages, c + 1);
         out << ", " << r.side << "x" << r.side << ", " << cages << " cages";
+        std::string steps;
         if (faults.empty()) {
             const Grade g = grade(killerOf(r));
             out << ", " << (g.level ? levelName(g.level) : std::string("beyond the grader"));
+            steps = "steps: " + stepsText(g) + "\n";
+            figures.add(killerOf(r), g);
         }
-        out << '\n';
+        out << '\n' << steps;
         for (const auto& f : faults) out << "  fault: " << f << '\n';
         if (!faults.empty()) {
             status = 1;
@@ -232,6 +245,7 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << "solution:\n";
         drawSolution(r, out);
     }
+    if (from != to) out << "\nfigures of the book\n" << figures.text();
     return status;
 }
 
@@ -288,13 +302,19 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
             continue;
         }
         const Grade g = grade(k);
-        if (g.level == 0) {
-            fault(n, "needs more than the grader's techniques (no level)");
-            continue;
-        }
         ++levels[g.level];
-        if (expected && g.level != expected)
+        if (g.level == 0 && expected > 0 && expected < kLevels)
+            fault(n, "beyond the grader, expected " + levelName(expected));
+        else if (g.level == 0)
+            err << path << ": puzzle " << n << ": warning: beyond the grader, which stops with "
+                << std::count_if(g.grid.begin(), g.grid.end(), [](int d) { return d != 0; }) << " of "
+                << g.grid.size() << " cells; the search proves its one solution in " << solver.nodes()
+                << " nodes\n";
+        else if (expected && g.level != expected)
             fault(n, "graded " + levelName(g.level) + ", expected " + levelName(expected));
+        else if (expected && !g.earned())
+            fault(n, "graded " + levelName(g.level) + " with " + std::to_string(g.steps()) +
+                         " steps of its level; it earns the level with " + std::to_string(kMinSteps));
     }
     if (faults) {
         err << path << ": " << faults << " fault" << (faults == 1 ? "" : "s") << " in " << book.count
@@ -305,6 +325,7 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         << " valid, each with one solution;";
     for (int l = 1; l <= kLevels; ++l)
         if (levels[l]) out << ' ' << levelName(l) << " x" << levels[l];
+    if (levels[0]) out << " beyond the grader x" << levels[0];
     out << '\n';
     return 0;
 }
