@@ -15,7 +15,7 @@ CageProfile profileFor(int level, int side) {
     switch (level) {
         case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = 2; p.pairShare = 100; break;
         case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
-        case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; p.spread = 50; break;
+        case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
         case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
@@ -201,31 +201,35 @@ bool Generator::splitCage(Killer& k, int cage, int low, int high) {
     const int n = static_cast<int>(cells.size());
     high = std::min(high, n - low);
     if (low < 1 || high < low) return false;
+    // mark: 0 outside the cage, 1 in the cage, 2 in the part, 3 reached in the rest.
+    std::vector<char> mark(g.cells, 0);
+    std::vector<int> part, next, reach;
     for (int attempt = 0; attempt < 12; ++attempt) {
+        for (int c : cells) mark[c] = 1;
         const int want = low + rng_.below(high - low + 1);
-        std::vector<int> part{cells[rng_.below(n)]};
+        part.assign(1, cells[rng_.below(n)]);
+        mark[part[0]] = 2;
         while (static_cast<int>(part.size()) < want) {
-            std::vector<int> next;
+            next.clear();
             for (int c : part)
                 for (int x : g.neighbours(c))
-                    if (k.cageOf[x] == cage && std::find(part.begin(), part.end(), x) == part.end() &&
-                        std::find(next.begin(), next.end(), x) == next.end())
-                        next.push_back(x);
+                    if (mark[x] == 1 && std::find(next.begin(), next.end(), x) == next.end()) next.push_back(x);
             if (next.empty()) break;
             part.push_back(next[rng_.below(static_cast<int>(next.size()))]);
+            mark[part.back()] = 2;
         }
         if (static_cast<int>(part.size()) != want) continue;
         // The rest must stay connected.
-        std::vector<int> rest;
-        for (int c : cells)
-            if (std::find(part.begin(), part.end(), c) == part.end()) rest.push_back(c);
-        std::vector<int> reach{rest.front()};
+        const int first = *std::find_if(cells.begin(), cells.end(), [&](int c) { return mark[c] == 1; });
+        reach.assign(1, first);
+        mark[first] = 3;
         for (std::size_t i = 0; i < reach.size(); ++i)
             for (int x : g.neighbours(reach[i]))
-                if (std::find(rest.begin(), rest.end(), x) != rest.end() &&
-                    std::find(reach.begin(), reach.end(), x) == reach.end())
+                if (mark[x] == 1) {
+                    mark[x] = 3;
                     reach.push_back(x);
-        if (reach.size() != rest.size()) continue;
+                }
+        if (static_cast<int>(reach.size()) != n - want) continue;
         // The part becomes a new cage; sums follow from the old cage's sum split.
         const int id = k.cageCount();
         k.sums.push_back(0);  // the caller recomputes every sum from the solution
@@ -277,10 +281,11 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         const bool fewPairs = profile.pairShare < 100;
         bool split = std::any_of(order.begin(), order.end(), [&](int cage) {
             const int low = fewPairs && size[cage] >= 6 ? 3 : std::max(profile.minSize, 2);
-            return splitCage(k, cage, low, side_);
+            return size[cage] >= 2 * low && splitCage(k, cage, low, side_);
         });
         if (!split && std::count(size.begin(), size.end(), 1) < profile.ones)
-            split = std::any_of(order.begin(), order.end(), [&](int cage) { return splitCage(k, cage, 1, 1); });
+            split = std::any_of(order.begin(), order.end(),
+                                [&](int cage) { return size[cage] >= 3 && splitCage(k, cage, 1, 1); });
         if (split) {
             renumber(k, solution);
             grader->refine(k);

@@ -1,6 +1,7 @@
 #include "grader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "groups.h"
 
@@ -198,16 +199,19 @@ public:
 
     void setClues(const Killer& k) {
         killer_ = k;
-        cages_ = cageGroups(g_, k);
+        // The cages, keeping the storage of the ones before.
+        cages_.resize(k.cageCount());
+        for (int c = 0; c < k.cageCount(); ++c) {
+            cages_[c].cells.clear();
+            cages_[c].sum = k.sums[c];
+            cages_[c].distinct = true;
+            cages_[c].kind = GroupKind::Cage;
+        }
+        for (int i = 0; i < g_.cells; ++i) cages_[k.cageOf[i]].cells.push_back(i);
         s_.needed.assign(cages_.size(), 0);
         s_.cages.fill(k.cageCount());
         s_.pointCages.fill(k.cageCount());
-        s_.across.fill(k.cageCount());
-        cagesIn_.assign(g_.units.size(), {});
-        for (int u = 0; u < static_cast<int>(g_.units.size()); ++u)
-            for (int c : g_.units[u])
-                if (std::find(cagesIn_[u].begin(), cagesIn_[u].end(), k.cageOf[c]) == cagesIn_[u].end())
-                    cagesIn_[u].push_back(k.cageOf[c]);
+        cagesIn_.clear();
         derived_.clear();
         haveDerived_ = false;
     }
@@ -289,13 +293,18 @@ private:
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges() {
         for (int c = 0; c < g_.cells; ++c) {
+            if (c + 4 <= g_.cells && std::memcmp(&s_.cand[c], &s_.seen[c], 4 * sizeof(Mask)) == 0) {
+                c += 3;  // four unchanged cells at once
+                continue;
+            }
             if (s_.cand[c] == s_.seen[c]) continue;
             s_.seen[c] = s_.cand[c];
             s_.singles.add(c);
             for (int u : g_.unitsOfCell[c]) {
                 s_.hidden.add(u);
                 s_.pointUnits.add(u);
-                for (int cage : cagesIn_[u]) s_.across.add(cage);
+                if (!cagesIn_.empty())
+                    for (int cage : cagesIn_[u]) s_.across.add(cage);
             }
             s_.cages.add(killer_.cageOf[c]);
             s_.pointCages.add(killer_.cageOf[c]);
@@ -683,6 +692,14 @@ private:
             }
             bool fits(const int*) const { return true; }
         };
+        if (cagesIn_.empty()) {  // the cages each unit holds, for the pending set
+            cagesIn_.assign(g_.units.size(), {});
+            for (std::size_t u = 0; u < g_.units.size(); ++u)
+                for (int c : g_.units[u])
+                    if (std::find(cagesIn_[u].begin(), cagesIn_[u].end(), killer_.cageOf[c]) == cagesIn_[u].end())
+                        cagesIn_[u].push_back(killer_.cageOf[c]);
+            s_.across.fill(killer_.cageCount());
+        }
         Fillings f;
         AcrossUnits check;
         int open[kMaxSide];
@@ -874,8 +891,7 @@ Grader::Grader(const Killer& killer) {
 Grader::~Grader() = default;
 
 void Grader::refine(const Killer& killer) {
-    if (human_ && checkKiller(killer).empty()) human_->setClues(killer);
-    else human_.reset();
+    if (human_) human_->setClues(killer);
 }
 
 Grade Grader::run(int maxLevel) {

@@ -86,7 +86,8 @@ public:
     Grader(const Grader&) = delete;
     Grader& operator=(const Grader&) = delete;
 
-    // New clues whose solutions are among the old clues' solutions.
+    // New clues whose solutions are among the old clues' solutions; they
+    // must pass checkKiller.
     void refine(const Killer& killer);
     // Goes on with the solve; the level and counts cover the whole solve.
     Grade run(int maxLevel = kLevels);
