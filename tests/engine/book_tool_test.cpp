@@ -155,7 +155,7 @@ TEST(BookTool, BadArgumentsAndFilesGiveClearErrors) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> usage = {
         {{}, "no command"},
         {{"frobnicate"}, "unknown command"},
-        {{"generate", "--level", "5", "--count", "1", "-o", "x"}, "--level must be a number from 1 to 4"},
+        {{"generate", "--level", "6", "--count", "1", "-o", "x"}, "--level must be a number from 1 to 5"},
         {{"generate", "--level", "1", "--count", "0", "-o", "x"}, "--count must be a number from 1 to 32767"},
         {{"generate", "--level", "1", "--count", "12x", "-o", "x"}, "not \"12x\""},
         {{"generate", "--level", "1", "-o", "x"}, "needs --count"},
