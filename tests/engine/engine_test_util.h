@@ -1,5 +1,4 @@
-// Helpers shared by the engine tests: data files, puzzles written as text,
-// and sumgrid-book run in process.
+// Helpers of the engine tests: data files, puzzles as text, sumgrid-book in process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +17,7 @@ inline std::string dataFile(const std::string& name) {  // a file of tests/engin
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::vector<std::string> dataLines(const std::string& name) {  // without blank and # lines
+inline std::vector<std::string> dataLines(const std::string& name) {  // less blank and # lines
     std::istringstream text(dataFile(name));
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);)
@@ -43,7 +42,6 @@ struct ToolRun {
     int status;
     std::string out, err;
 };
-
 inline ToolRun tool(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int status = sumgrid::tools::runBookTool(args, out, err);
