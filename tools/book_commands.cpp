@@ -88,9 +88,10 @@ std::string levelName(int level) { return "LEVEL-" + std::to_string(level); }
 // Why a level cannot be made on a grid side, or nothing when it can.
 std::string outOfReach(int level, int side) {
     if (level <= maxLevelFor(side)) return "";
-    return ": " + levelName(level) + " is out of reach on a " + std::to_string(side) + "x" + std::to_string(side) +
-           " grid, which gives its techniques too little to work on (up to " + levelName(maxLevelFor(side)) +
-           " there)";
+    const std::string grid = std::to_string(side) + "x" + std::to_string(side) + " grid";
+    if (maxLevelFor(side) == 0) return ": no level is in reach on a " + grid + " under the levels' cage shapes";
+    return ": " + levelName(level) + " is out of reach on a " + grid + ", which gives its techniques too little to work on (up to " +
+           levelName(maxLevelFor(side)) + " there)";
 }
 
 // ---------------------------------------------------------------- generate

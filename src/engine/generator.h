@@ -32,8 +32,9 @@ CageProfile profileFor(int level, int side);
 // Whether the cages keep to the profile's one-cell and two-cell limits.
 bool shapeFits(const Killer& killer, const CageProfile& profile);
 
-// The hardest level the generator can reach on a grid side: small grids give
-// the harder techniques nothing to work on.
+// The hardest level the generator can reach on a grid side (0: none): small
+// grids give the harder techniques nothing to work on, and on 14x14 and
+// 15x15 grids the cage shapes of the levels are out of reach.
 int maxLevelFor(int side);
 
 struct Generated {
