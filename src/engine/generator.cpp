@@ -10,7 +10,6 @@ namespace sumgrid::engine {
 
 CageProfile profileFor(int level, int side) {
     CageProfile p;
-    p.minSize = 2;
     p.pairShare = 35;
     switch (level) {
         case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = 2; p.pairShare = 100; break;

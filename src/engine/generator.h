@@ -1,8 +1,9 @@
 // Generates killer puzzles of a chosen level: a random solution grid; cages
 // grown over it to the size mix of the level; cages split where the grader
-// (held to that level) gets stuck, until it solves the puzzle; cages joined
-// while it still does, if the puzzle came out too easy; small cages joined
-// where the level stays. A search then proves the solution unique.
+// (held to that level) gets stuck, until it solves the puzzle; then cages
+// joined, the smallest first, while it still does, until the puzzle needs
+// the level, earns it and keeps the level's cage shapes. A search then
+// proves the solution unique.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +15,13 @@
 
 namespace sumgrid::engine {
 
-// Cage sizes of a level: weight[n] is the relative frequency of n-cell cages.
-// The cage shapes of a level: LEVEL-1 at most two one-cell cages; from
-// LEVEL-2 up none, and at most 35 % of the cages with two cells.
+// How the cages of a level are made and what shapes they keep: LEVEL-1 at
+// most two one-cell cages; from LEVEL-2 up none, and at most 35 % of the
+// cages with two cells.
 struct CageProfile {
-    int minSize = 1;  // cells of a grown cage
-    std::vector<int> weight;  // index = size; weight[0] unused
+    int minSize = 2;  // fewest cells of a grown cage
+    // weight[n]: the relative frequency of n-cell cages as they are grown
+    std::vector<int> weight;
     int lean = 0;       // percent of cages grown towards low or high digits
     int spread = 0;     // percent of cells chosen to take a cage into more units
     int ones = 0;       // one-cell cages allowed
