@@ -1,5 +1,5 @@
 #!/bin/sh
-# Regenerates the bundled puzzle books puzzles/LEVEL-1.wobe .. LEVEL-4.wobe,
+# Regenerates the bundled puzzle books puzzles/LEVEL-1.wobe .. LEVEL-5.wobe,
 # byte for byte, from the seeds recorded below, and validates each one.
 #
 # usage: scripts/make-books.sh [SUMGRID_BOOK [OUTPUT_DIR]]
@@ -33,3 +33,4 @@ book 1 1001 250
 book 2 2002 250
 book 3 3003 250
 book 4 4004 250
+book 5 5005 250

@@ -10,6 +10,7 @@
 #include "book.h"
 #include "exchange.h"
 #include "file_io.h"
+#include "figures.h"
 #include "generator.h"
 #include "geometry.h"
 #include "grader.h"
@@ -34,7 +35,7 @@ const char kUsage[] =
     "  sumgrid-book export FILE [-o TEXTFILE]\n"
     "  sumgrid-book --version\n"
     "A FILE or TEXTFILE of - is standard input, or standard output after -o.\n"
-    "Levels run from 1 (easiest) to 4. See tools/README.md.\n";
+    "Levels run from 1 (easiest) to 5 (expert). See tools/README.md.\n";
 
 struct UsageError {
     std::string message;
@@ -102,6 +103,15 @@ bool save(const std::string& path, const std::vector<std::uint8_t>& bytes, std::
     return false;
 }
 
+// Why a level cannot be made on a grid side, or nothing when it can.
+std::string outOfReach(int level, int side) {
+    if (level <= maxLevelFor(side)) return "";
+    const std::string why = side < 9 ? ", which gives its techniques too little to work on"
+                                     : ", where its cage shapes take minutes to reach";
+    return ": " + levelName(level) + " is out of reach on a " + std::to_string(side) + "x" + std::to_string(side) +
+           " grid" + why + " (up to " + levelName(maxLevelFor(side)) + " there)";
+}
+
 // ---------------------------------------------------------------- generate
 
 int generate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -127,7 +137,7 @@ int generate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (p.attempts == 0) {
             progress.clear();
             err << "sumgrid-book: could not make puzzle " << i + 1 << " at " << levelName(level) << " on a "
-                << side << "x" << side << " grid\n";
+                << side << "x" << side << " grid" << outOfReach(level, side) << "\n";
             return 1;
         }
         records.push_back(recordOf(p.killer, p.solution));
@@ -219,6 +229,7 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (a.words.size() == 2) from = to = parseNumber<int>(a.words[1], 1, book.count, "puzzle number");
     out << path << ": magic WOBE, " << book.count << " puzzle" << (book.count == 1 ? "" : "s") << '\n';
     int status = 0;
+    BookFigures figures;
     Progress progress(err, settings, "inspecting", to - from + 1);
     for (int n = from; n <= to; ++n, progress.step()) {
         progress.clear();
@@ -236,11 +247,14 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         int cages = 0;
         for (auto c : r.cageOf) cages = std::max(cages, c + 1);
         out << ", " << r.side << "x" << r.side << ", " << cages << " cages";
+        std::string steps;
         if (faults.empty()) {
             const Grade g = grade(killerOf(r));
             out << ", " << (g.level ? levelName(g.level) : std::string("beyond the grader"));
+            steps = "steps: " + stepsText(g) + "\n";
+            figures.add(killerOf(r), g);
         }
-        out << '\n';
+        out << '\n' << steps;
         for (const auto& f : faults) err << path << ": puzzle " << n << ": " << f << '\n';
         if (!faults.empty()) {
             status = 1;
@@ -253,6 +267,7 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << "solution:\n";
         drawSolution(r, out);
     }
+    if (from != to) out << "\nfigures of the book\n" << figures.text();
     return status;
 }
 
@@ -312,13 +327,19 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
             continue;
         }
         const Grade g = grade(k);
-        if (g.level == 0) {
-            fault(n, "needs more than the grader's techniques (no level)");
-            continue;
-        }
         ++levels[g.level];
-        if (expected && g.level != expected)
+        if (g.level == 0 && expected > 0 && expected < kLevels)
+            fault(n, "beyond the grader, expected " + levelName(expected));
+        else if (g.level == 0)
+            err << path << ": puzzle " << n << ": warning: beyond the grader, which stops with "
+                << std::count_if(g.grid.begin(), g.grid.end(), [](int d) { return d != 0; }) << " of "
+                << g.grid.size() << " cells; the search proves its one solution in " << solver.nodes()
+                << " nodes\n";
+        else if (expected && g.level != expected)
             fault(n, "graded " + levelName(g.level) + ", expected " + levelName(expected));
+        else if (expected && !g.earned())
+            fault(n, "graded " + levelName(g.level) + " with " + std::to_string(g.steps()) +
+                         " steps of its level; it earns the level with " + std::to_string(kMinSteps));
     }
     progress.clear();
     if (faults) {
@@ -330,6 +351,7 @@ int validate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         << " valid, each with one solution;";
     for (int l = 1; l <= kLevels; ++l)
         if (levels[l]) out << ' ' << levelName(l) << " x" << levels[l];
+    if (levels[0]) out << " beyond the grader x" << levels[0];
     out << '\n';
     return 0;
 }

@@ -63,7 +63,7 @@ void ProveUnique(benchmark::State& state) {
         if (n != 1) state.SkipWithError("puzzle not unique");
     });
 }
-BENCHMARK(ProveUnique)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(ProveUnique)->DenseRange(1, kLevels)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 void GradeBook(benchmark::State& state) {
     const auto book = bundledBook(static_cast<int>(state.range(0)));
@@ -76,7 +76,7 @@ void GradeBook(benchmark::State& state) {
         benchmark::DoNotOptimize(g.level);
     });
 }
-BENCHMARK(GradeBook)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond)->Iterations(1000);
+BENCHMARK(GradeBook)->DenseRange(1, kLevels)->Unit(benchmark::kMicrosecond)->Iterations(1000);
 
 void GeneratePuzzle(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
@@ -88,5 +88,6 @@ void GeneratePuzzle(benchmark::State& state) {
     });
 }
 BENCHMARK(GeneratePuzzle)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(GeneratePuzzle)->Arg(5)->Unit(benchmark::kMicrosecond)->Iterations(50);
 
 }  // namespace

@@ -10,14 +10,34 @@ namespace sumgrid::engine {
 
 CageProfile profileFor(int level, int side) {
     CageProfile p;
+    p.pairShare = 35;
     switch (level) {
-        case 1: p.minSize = 1; p.weight = {0, 1, 3, 6, 4}; break;
-        case 2: p.minSize = 2; p.weight = {0, 0, 2, 5, 4, 2}; break;
-        case 3: p.minSize = 2; p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
-        default: p.minSize = 2; p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; break;
+        case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = 2; p.pairShare = 100; break;
+        case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
+        case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
+        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; break;
+        default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
     if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
+    if (level == 1 && side > 9) p.ones = side - 7;  // a larger grid needs a few more digits given
     return p;
+}
+
+bool shapeFits(const Killer& k, const CageProfile& profile) {
+    std::vector<int> size(k.cageCount(), 0);
+    for (int c : k.cageOf) ++size[c];
+    return std::count(size.begin(), size.end(), 1) <= profile.ones &&
+           100 * std::count(size.begin(), size.end(), 2) <= profile.pairShare * k.cageCount();
+}
+
+int maxLevelFor(int side) {
+    switch (side) {
+        case 4: return 1;
+        case 6: return 3;
+        case 14:
+        case 15: return 2;  // the cage shapes of the harder levels take minutes to reach there
+        default: return kLevels;
+    }
 }
 
 std::uint64_t puzzleSeed(std::uint64_t bookSeed, int index) {
@@ -110,6 +130,9 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         int target = rng_.below(total), size = 0;
         while (target >= profile.weight[size]) target -= profile.weight[size++];
         const int id = static_cast<int>(cages.size());
+        // A leaning cage takes the lowest (highest) digit it can reach next, so
+        // that its sum allows few combinations.
+        const bool leans = rng_.below(100) < profile.lean, low = 2 * solution[start] <= side_ + 1;
         intended.push_back(size);
         cages.push_back({start});
         digits.push_back(digitBit(solution[start]));
@@ -122,7 +145,18 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
                         std::find(candidates.begin(), candidates.end(), x) == candidates.end())
                         candidates.push_back(x);
             if (candidates.empty()) break;
-            const int x = candidates[rng_.below(static_cast<int>(candidates.size()))];
+            int x = candidates[rng_.below(static_cast<int>(candidates.size()))];
+            for (int c : candidates)
+                if (leans && (low ? solution[c] < solution[x] : solution[c] > solution[x])) x = c;
+            // A spreading cage takes a cell that adds rows, columns or boxes to
+            // it: cages across unit borders leave the rule of 45 less to say.
+            if (rng_.below(100) < profile.spread) {
+                std::uint64_t units = 0;
+                for (int c : cages[id]) units |= g.unitBits[c];
+                auto adds = [&](int c) { return popcount64(g.unitBits[c] & ~units); };
+                for (int c : candidates)
+                    if (adds(c) > adds(x)) x = c;
+            }
             cages[id].push_back(x);
             digits[id] |= digitBit(solution[x]);
             owner[x] = id;
@@ -161,38 +195,43 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
     return true;
 }
 
-bool Generator::splitCage(Killer& k, int cage, int minSize) {
+bool Generator::splitCage(Killer& k, int cage, int low, int high) {
     const Geometry& g = *geometryFor(side_);
     std::vector<int> cells;
     for (int c = 0; c < g.cells; ++c)
         if (k.cageOf[c] == cage) cells.push_back(c);
     const int n = static_cast<int>(cells.size());
-    if (n < 2 * minSize || n < 2) return false;
+    high = std::min(high, n - low);
+    if (low < 1 || high < low) return false;
+    // mark: 0 outside the cage, 1 in the cage, 2 in the part, 3 reached in the rest.
+    std::vector<char> mark(g.cells, 0);
+    std::vector<int> part, next, reach;
     for (int attempt = 0; attempt < 12; ++attempt) {
-        const int want = minSize + rng_.below(n - 2 * minSize + 1);
-        std::vector<int> part{cells[rng_.below(n)]};
+        for (int c : cells) mark[c] = 1;
+        const int want = low + rng_.below(high - low + 1);
+        part.assign(1, cells[rng_.below(n)]);
+        mark[part[0]] = 2;
         while (static_cast<int>(part.size()) < want) {
-            std::vector<int> next;
+            next.clear();
             for (int c : part)
                 for (int x : g.neighbours(c))
-                    if (k.cageOf[x] == cage && std::find(part.begin(), part.end(), x) == part.end() &&
-                        std::find(next.begin(), next.end(), x) == next.end())
-                        next.push_back(x);
+                    if (mark[x] == 1 && std::find(next.begin(), next.end(), x) == next.end()) next.push_back(x);
             if (next.empty()) break;
             part.push_back(next[rng_.below(static_cast<int>(next.size()))]);
+            mark[part.back()] = 2;
         }
         if (static_cast<int>(part.size()) != want) continue;
         // The rest must stay connected.
-        std::vector<int> rest;
-        for (int c : cells)
-            if (std::find(part.begin(), part.end(), c) == part.end()) rest.push_back(c);
-        std::vector<int> reach{rest.front()};
+        const int first = *std::find_if(cells.begin(), cells.end(), [&](int c) { return mark[c] == 1; });
+        reach.assign(1, first);
+        mark[first] = 3;
         for (std::size_t i = 0; i < reach.size(); ++i)
             for (int x : g.neighbours(reach[i]))
-                if (std::find(rest.begin(), rest.end(), x) != rest.end() &&
-                    std::find(reach.begin(), reach.end(), x) == reach.end())
+                if (mark[x] == 1) {
+                    mark[x] = 3;
                     reach.push_back(x);
-        if (reach.size() != rest.size()) continue;
+                }
+        if (static_cast<int>(reach.size()) != n - want) continue;
         // The part becomes a new cage; sums follow from the old cage's sum split.
         const int id = k.cageCount();
         k.sums.push_back(0);  // the caller recomputes every sum from the solution
@@ -210,9 +249,15 @@ static void renumber(Killer& k, const std::vector<int>& solution) {
     for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
 }
 
+static std::vector<int> cageSizes(const Killer& k) {
+    std::vector<int> size(k.cageCount(), 0);
+    for (int c : k.cageOf) ++size[c];
+    return size;
+}
+
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
                                     int level, Grade& result) {
-    std::vector<int> size, order;
+    std::vector<int> order;
     auto grader = std::make_unique<Grader>(k);
     bool fresh = true;  // the solve covers only the present clues
     for (int round = 0; round < 60; ++round) {
@@ -223,9 +268,11 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
             return result.solved;
         }
         if (result.contradiction) return false;
-        // Split a cage where the solve got stuck, preferring large ones.
-        size.assign(k.cageCount(), 0);
-        for (int c : k.cageOf) ++size[c];
+        // Split a cage where the solve got stuck, preferring large ones, into
+        // parts of at least two cells (three where there is room, if two-cell
+        // cages are to be few). Where none can be split and the level allows
+        // one-cell cages, a cell is split off a stuck cage.
+        const std::vector<int> size = cageSizes(k);
         order.clear();
         for (std::size_t c = 0; c < k.cageOf.size(); ++c)
             if (result.grid[c] == 0 && std::find(order.begin(), order.end(), k.cageOf[c]) == order.end())
@@ -233,12 +280,14 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         for (std::size_t i = order.size(); i > 1; --i)
             std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
-        bool split = false;
-        for (int cage : order)
-            if (splitCage(k, cage, std::max(profile.minSize, 2))) {
-                split = true;
-                break;
-            }
+        const bool fewPairs = profile.pairShare < 100;
+        bool split = std::any_of(order.begin(), order.end(), [&](int cage) {
+            const int low = fewPairs && size[cage] >= 6 ? 3 : std::max(profile.minSize, 2);
+            return size[cage] >= 2 * low && splitCage(k, cage, low, side_);
+        });
+        if (!split && std::count(size.begin(), size.end(), 1) < profile.ones)
+            split = std::any_of(order.begin(), order.end(),
+                                [&](int cage) { return size[cage] >= 3 && splitCage(k, cage, 1, 1); });
         if (split) {
             renumber(k, solution);
             grader->refine(k);
@@ -294,26 +343,29 @@ bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const
     return false;
 }
 
-bool Generator::hardenToLevel(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
-                              int level, Grade& result) {
+bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const CageProfile& profile, int level,
+                            Grade& result) {
     const Geometry& g = *geometryFor(side_);
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
-    int failures = 0;
-    while (result.level < level && failures < 12) {
-        // Adjacent cage pairs that can join: no shared digit, not too large.
-        std::vector<int> size(k.cageCount(), 0);
+    std::vector<std::pair<int, int>> pairs;
+    for (int failures = 0; !(result.level == level && result.earned() && shapeFits(k, profile));) {
+        if (failures == kJoinFailures) return false;
+        // Adjacent cages that can join (no shared digit, not too large),
+        // those with the smallest cage first.
+        const std::vector<int> size = cageSizes(k);
         std::vector<Mask> digits(k.cageCount(), 0);
-        for (int c = 0; c < g.cells; ++c) {
-            ++size[k.cageOf[c]];
-            digits[k.cageOf[c]] |= digitBit(solution[c]);
-        }
-        std::vector<std::pair<int, int>> pairs;
+        for (int c = 0; c < g.cells; ++c) digits[k.cageOf[c]] |= digitBit(solution[c]);
+        pairs.clear();
+        int smallest = side_;
         for (int c = 0; c < g.cells; ++c)
             for (int n : g.neighbours(c)) {
                 const int a = k.cageOf[c], b = k.cageOf[n];
-                if (a < b && !(digits[a] & digits[b]) && size[a] + size[b] <= maxSize &&
-                    std::find(pairs.begin(), pairs.end(), std::make_pair(a, b)) == pairs.end())
-                    pairs.emplace_back(a, b);
+                if (a >= b || (digits[a] & digits[b]) || size[a] + size[b] > maxSize) continue;
+                const int small = std::min(size[a], size[b]);
+                if (small > smallest) continue;
+                if (small < smallest) pairs.clear();
+                smallest = small;
+                if (std::find(pairs.begin(), pairs.end(), std::make_pair(a, b)) == pairs.end()) pairs.emplace_back(a, b);
             }
         if (pairs.empty()) return false;
         const auto [a, b] = pairs[rng_.below(static_cast<int>(pairs.size()))];
@@ -321,54 +373,24 @@ bool Generator::hardenToLevel(Killer& k, const std::vector<int>& solution, const
         for (int& c : joined.cageOf)
             if (c == b) c = a;
         renumber(joined, solution);
-        Grade trial = grade(joined, level);
-        if (!trial.solved) {
+        // A join that leaves the puzzle too hard is dropped, or where the
+        // profile says so repaired by splitting where the grader gets stuck.
+        Grade trial;
+        const bool solved = profile.repair ? simplifyUntilGraded(joined, solution, profile, level, trial)
+                                           : (trial = grade(joined, level)).solved;
+        if (!solved) {
             ++failures;
             continue;
         }
         k = std::move(joined);
         result = std::move(trial);
     }
-    return result.level == level;
-}
-
-void Generator::coarsen(Killer& k, const std::vector<int>& solution, const CageProfile& profile, int level,
-                        Grade& result, int tries) {
-    const Geometry& g = *geometryFor(side_);
-    const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
-    std::vector<int> size;
-    std::vector<Mask> digits;
-    std::vector<std::pair<int, int>> pairs;
-    while (tries-- > 0) {
-        size.assign(k.cageCount(), 0);
-        digits.assign(k.cageCount(), 0);
-        for (int c = 0; c < g.cells; ++c) {
-            ++size[k.cageOf[c]];
-            digits[k.cageOf[c]] |= digitBit(solution[c]);
-        }
-        // A cage of one or two cells and a neighbour it can join.
-        pairs.clear();
-        for (int c = 0; c < g.cells; ++c)
-            for (int n : g.neighbours(c)) {
-                const int a = k.cageOf[c], b = k.cageOf[n];
-                if (a != b && size[a] <= 2 && !(digits[a] & digits[b]) && size[a] + size[b] <= maxSize)
-                    pairs.emplace_back(a, b);
-            }
-        if (pairs.empty()) return;
-        const auto [a, b] = pairs[rng_.below(static_cast<int>(pairs.size()))];
-        Killer joined = k;
-        for (int& c : joined.cageOf)
-            if (c == a) c = b;
-        renumber(joined, solution);
-        Grade trial = grade(joined, level);
-        if (!trial.solved || trial.level != level) continue;
-        k = std::move(joined);
-        result = std::move(trial);
-    }
+    return true;
 }
 
 Generated Generator::generate(int level, int maxAttempts) {
     Generated out;
+    if (level < 1 || level > maxLevelFor(side_)) return out;
     const CageProfile profile = profileFor(level, side_);
     std::vector<int> solution;
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
@@ -377,8 +399,7 @@ Generated Generator::generate(int level, int maxAttempts) {
         Grade g;
         if (!growCages(solution, profile, k)) continue;
         if (!simplifyUntilGraded(k, solution, profile, level, g)) continue;
-        if (g.level < level && !hardenToLevel(k, solution, profile, level, g)) continue;
-        coarsen(k, solution, profile, level, g, level == 1 ? 4 : 6);
+        if (!joinToLevel(k, solution, profile, level, g)) continue;
         // A solve by sound deductions already implies uniqueness; the search
         // proves it independently.
         Solver proof(k);

@@ -1,8 +1,9 @@
 // Generates killer puzzles of a chosen level: a random solution grid; cages
 // grown over it to the size mix of the level; cages split where the grader
-// (held to that level) gets stuck, until it solves the puzzle; cages joined
-// while it still does, if the puzzle came out too easy; small cages joined
-// where the level stays. A search then proves the solution unique.
+// (held to that level) gets stuck, until it solves the puzzle; then cages
+// joined, the smallest first, while it still does, until the puzzle needs
+// the level, earns it and keeps the level's cage shapes. A search then
+// proves the solution unique.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +15,29 @@
 
 namespace sumgrid::engine {
 
-// Cage sizes of a level: weight[n] is the relative frequency of n-cell cages.
+// How the cages of a level are made and what shapes they keep: LEVEL-1 at
+// most two one-cell cages; from LEVEL-2 up none, and at most 35 % of the
+// cages with two cells.
 struct CageProfile {
-    int minSize = 1;
-    std::vector<int> weight;  // index = size; weight[0] unused
+    int minSize = 2;  // fewest cells of a grown cage
+    // weight[n]: the relative frequency of n-cell cages as they are grown
+    std::vector<int> weight;
+    int lean = 0;       // percent of cages grown towards low or high digits
+    int spread = 0;     // percent of cells chosen to take a cage into more units
+    int ones = 0;       // one-cell cages allowed
+    int pairShare = 100;  // most two-cell cages, in percent of all cages
+    bool repair = false;  // a join that makes the puzzle too hard is repaired by splits, not dropped
 };
 
 CageProfile profileFor(int level, int side);
+
+// Whether the cages keep to the profile's one-cell and two-cell limits.
+bool shapeFits(const Killer& killer, const CageProfile& profile);
+
+// The hardest level the generator can reach on a grid side: small grids give
+// the harder techniques nothing to work on, and on 14x14 and 15x15 grids the
+// harder levels' cage shapes take minutes to reach.
+int maxLevelFor(int side);
 
 struct Generated {
     Killer killer;
@@ -31,10 +48,14 @@ struct Generated {
 
 class Generator {
 public:
+    static constexpr int kJoinFailures = 12;  // joins that break the level before a layout is dropped
+
     Generator(int side, std::uint64_t seed);
 
-    // A puzzle with a unique solution that the grader rates at level (1..4).
-    // Gives up after maxAttempts cage layouts and returns attempts == 0.
+    // A puzzle with a unique solution that the grader rates at level (1..5)
+    // and that earns that level, in the cage shapes of the level. Gives up
+    // after maxAttempts cage layouts, or at once for a level above
+    // maxLevelFor(side), and returns attempts == 0.
     Generated generate(int level, int maxAttempts = 100000);
 
     // The steps, exposed for tests and measurement.
@@ -50,18 +71,16 @@ public:
     bool simplifyUntilGraded(Killer& killer, const std::vector<int>& solution, const CageProfile& profile,
                              int level, Grade& result);
 
-    // Joins neighbouring cages while the grader (limited to level) still
-    // solves the puzzle, until it needs level. False if it never does.
-    bool hardenToLevel(Killer& killer, const std::vector<int>& solution, const CageProfile& profile,
-                       int level, Grade& result);
-
-    // Joins cages of one or two cells to neighbours, a given number of tries,
-    // keeping each join that leaves the grade at level.
-    void coarsen(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
-                 Grade& result, int tries);
+    // Joins neighbouring cages, smallest first, keeping each join after which
+    // the grader (limited to level) still solves the puzzle, or that
+    // simplifyUntilGraded repairs if the profile asks for it, until the puzzle
+    // needs level, earns it and fits the profile's shapes. False if it gives up.
+    bool joinToLevel(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
+                     Grade& result);
 
 private:
-    bool splitCage(Killer& killer, int cage, int minSize);
+    // Splits a part of low..high cells off a cage, leaving at least low.
+    bool splitCage(Killer& killer, int cage, int low, int high);
     bool moveStuckCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,
                        const CageProfile& profile);
 

@@ -1,5 +1,6 @@
 #include "geometry.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <mutex>
@@ -62,6 +63,15 @@ static std::unique_ptr<Geometry> build(int side, int boxRows, int boxCols) {
                 for (int u = a; u <= b; ++u) list.push_back(base + u);
                 g->regions.push_back(std::move(list));
             }
+    g->crossings.assign(3 * side, {});
+    for (int u = 0; u < 3 * side; ++u)
+        for (int v = 0; v < 3 * side; ++v) {
+            if (u / side == v / side) continue;
+            std::vector<int> shared;
+            for (int c : g->units[u])
+                if (std::find(g->units[v].begin(), g->units[v].end(), c) != g->units[v].end()) shared.push_back(c);
+            if (shared.size() > 1) g->crossings[u].push_back({v, std::move(shared)});
+        }
     const int across = side / boxCols, down = side / boxRows;
     for (int band = 0; band < down; ++band)
         for (int a = 0; a < across; ++a)

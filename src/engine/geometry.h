@@ -19,6 +19,7 @@ inline int popcount(unsigned m) {
     m = (m & 0x33333333u) + ((m >> 2) & 0x33333333u);
     return static_cast<int>((((m + (m >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
 }
+inline int popcount64(std::uint64_t m) { return popcount(static_cast<unsigned>(m)) + popcount(static_cast<unsigned>(m >> 32)); }
 inline bool singleBit(unsigned m) { return m != 0 && (m & (m - 1)) == 0; }
 // Digit of a single-bit mask.
 inline int digitOf(unsigned m) { return __builtin_ctz(m) + 1; }
@@ -39,6 +40,14 @@ struct Geometry {
     // each unit alone, runs of adjacent rows or columns short of the whole
     // grid, runs of adjacent boxes within a band or stack short of all of it.
     std::vector<std::vector<int>> regions;
+    // Where each unit meets the units that cross it: a row or column meets
+    // boxes, a box meets rows and columns. Per unit, the crossing unit and the
+    // cells the two share, crossing units ascending.
+    struct Crossing {
+        int unit;
+        std::vector<int> cells;
+    };
+    std::vector<std::vector<Crossing>> crossings;
 
     std::vector<std::uint8_t> rowOf, colOf, boxOf;  // per cell
     // Per cell: bit row, bit 16 + column and bit 32 + box, to find with one OR

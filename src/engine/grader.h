@@ -1,12 +1,15 @@
 // Grades a killer puzzle by solving it the way a person does: it applies named
-// techniques, always the easiest one that still makes progress, and rates the
-// puzzle by the hardest technique the solve needed.
+// techniques, always the easiest one that still makes progress, and counts
+// how often each was needed. The puzzle's level is that of the hardest
+// technique the solve needed; from LEVEL-3 up a puzzle earns its level only
+// when it needs that level's techniques at least kMinSteps times.
 #pragma once
 
 #include <array>
 #include <memory>
 #include <vector>
 
+#include "geometry.h"
 #include "killer.h"
 
 namespace sumgrid::engine {
@@ -32,25 +35,42 @@ enum class Technique : int {
     Swordfish,
     NakedQuad,
     HiddenQuad,
+    // LEVEL-5
+    CombinationsAcrossUnits,
+    OverlappingCages,
+    ForcingChain,
 };
-constexpr int kTechniqueCount = static_cast<int>(Technique::HiddenQuad) + 1;
-constexpr int kLevels = 4;
+constexpr int kTechniqueCount = static_cast<int>(Technique::ForcingChain) + 1;
+constexpr int kLevels = 5;
+constexpr int kMinSteps = 3;  // steps of its level's techniques a LEVEL-3+ puzzle needs
 
 const char* techniqueName(Technique t);
 int techniqueLevel(Technique t);  // 1..kLevels
 
 struct Grade {
-    int level = 0;        // 1..4; 0 when the techniques cannot finish the puzzle
+    int level = 0;        // 1..kLevels; 0 when the techniques cannot finish the puzzle
     bool solved = false;  // every cell found
     bool contradiction = false;  // the clues admit no solution
-    std::array<int, kTechniqueCount> uses{};  // sweeps of each technique that made progress
+    std::array<int, kTechniqueCount> uses{};  // steps of each technique that made progress
     std::vector<int> grid;  // digits found, 0 where the techniques stopped
+
+    // Steps that used a technique of the puzzle's level.
+    int steps() const;
+    // Solved, and from LEVEL-3 up with at least kMinSteps steps of its level.
+    bool earned() const { return solved && (level < 3 || steps() >= kMinSteps); }
 };
 
 // Grades a killer that passes checkKiller. maxLevel stops the solve as soon as
 // only techniques above that level could go on (the grade is then unsolved);
 // generators use it to give up early on a puzzle that is too hard.
 Grade grade(const Killer& killer, int maxLevel = kLevels);
+
+// One step from a given state: the easiest technique up to maxLevel that makes
+// progress from the candidates (one mask per cell; a cell with one candidate
+// that no cell it must differ from still holds counts as placed) is applied
+// once, and the candidates receive the result. Returns the technique, or -1
+// when none makes progress. The killer must pass checkKiller.
+int applyEasiest(const Killer& killer, std::vector<Mask>& candidates, int maxLevel = kLevels);
 
 class Human;
 
@@ -66,7 +86,8 @@ public:
     Grader(const Grader&) = delete;
     Grader& operator=(const Grader&) = delete;
 
-    // New clues whose solutions are among the old clues' solutions.
+    // New clues whose solutions are among the old clues' solutions; they
+    // must pass checkKiller.
     void refine(const Killer& killer);
     // Goes on with the solve; the level and counts cover the whole solve.
     Grade run(int maxLevel = kLevels);

@@ -60,6 +60,15 @@ static void finish(const Geometry& g, const Killer& k, SumGroup& s) {
             if (i != j && mustDiffer(g, k, s.cells[i], s.cells[j])) s.conflicts[i] |= 1u << j;
 }
 
+SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, int sum, GroupKind kind) {
+    SumGroup s;
+    s.cells = std::move(cells);
+    s.sum = sum;
+    s.kind = kind;
+    finish(g, k, s);
+    return s;
+}
+
 std::vector<SumGroup> cageGroups(const Geometry& g, const Killer& k) {
     std::vector<SumGroup> out(k.cageCount());
     std::vector<int> size(k.cageCount(), 0);
@@ -132,8 +141,8 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     int studied = 0;  // regions in the range of units asked for
     for (const auto& r : regions)
         studied += static_cast<int>(r.size()) >= minUnits && static_cast<int>(r.size()) <= maxUnits;
-    // Cages, innies and outies of each region, and at most one split per group.
-    SetIndex index(static_cast<std::size_t>(cageCount + 4 * studied + 8));
+    // Cages, innies and outies of each region.
+    SetIndex index(static_cast<std::size_t>(cageCount + 2 * studied + 8));
     for (int c = 0; c < cageCount; ++c)
         index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
     std::vector<SumGroup> out;
@@ -261,19 +270,6 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
             return false;
         });
         leaveAll();
-    }
-    // Cage splits: what is left of a cage when a derived group inside it is removed.
-    const std::size_t derived = out.size();
-    for (std::size_t i = 0; i < derived; ++i) {
-        const int cage = k.cageOf[out[i].cells.front()];
-        bool within = true;
-        for (int c : out[i].cells) within = within && k.cageOf[c] == cage;
-        if (!within || static_cast<int>(out[i].cells.size()) >= cageSize(cage)) continue;
-        int nRest = 0;
-        for (int j = cageStart[cage]; j < cageStart[cage + 1]; ++j)
-            if (!std::binary_search(out[i].cells.begin(), out[i].cells.end(), cageCells[j]))
-                inn[nRest++] = cageCells[j];
-        add(inn, nRest, k.sums[cage] - out[i].sum, GroupKind::CageSplit);
     }
     return out;
 }

@@ -1,8 +1,7 @@
 // Sum groups: sets of cells with a known total. Every cage is one; the rule of
 // 45 (a row, column or box holds each digit once, so its digits sum to a fixed
 // total) yields more from the cells a run of units shares with cages that
-// cross its border, and from the cage pieces left when such a set is cut out
-// of a cage. The solver and the grader both prune candidates with them.
+// cross its border. The solver and the grader both prune candidates with them.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +36,7 @@ enum class GroupKind : std::uint8_t {
     UnitInOut,   // innies or outies of one row, column or box
     PairInOut,   // innies or outies of two adjacent units
     WideInOut,   // innies or outies of three or more adjacent units
-    CageSplit,   // a cage minus a set of innies/outies lying inside it
+    CageSplit,   // one group less another lying inside it, once placed digits are set aside
 };
 
 struct SumGroup {
@@ -52,9 +51,13 @@ struct SumGroup {
 
 std::vector<SumGroup> cageGroups(const Geometry& g, const Killer& k);
 
-// Innie/outie groups of runs of minUnits to maxUnits units, and the cage
-// splits they give, of up to maxCells cells (maxLoose for groups that are not
-// distinct), without duplicates and without sets that are already cages.
+// A group of the given cells (ascending) and sum, with distinct and the
+// conflicts worked out from the rows, columns, boxes and cages.
+SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, int sum, GroupKind kind);
+
+// Innie/outie groups of runs of minUnits to maxUnits units, of up to maxCells
+// cells (maxLoose for groups that are not distinct), without duplicates and
+// without sets that are already cages.
 std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose,
                                     int minUnits = 1, int maxUnits = kMaxSide);
 

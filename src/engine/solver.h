@@ -4,8 +4,7 @@
 // hidden singles, filters each cage through its digit combinations and lets a
 // digit that a cage must hold, confined to one row, column or box, leave the
 // rest of it. When that stalls at the root, the rule-of-45 groups join in:
-// those of single rows, columns and boxes, of runs of units and the cage
-// splits, all at once. Search branches on a cell with fewest candidates only
+// those of single rows, columns and boxes and of runs of units, all at once. Search branches on a cell with fewest candidates only
 // where propagation stops.
 #pragma once
 
@@ -20,7 +19,7 @@
 namespace sumgrid::engine {
 
 struct SolverOptions {
-    bool useDerivedGroups = true;  // innies/outies and cage splits
+    bool useDerivedGroups = true;  // innies and outies
     int derivedMaxCells = 5;  // largest derived group kept
     int derivedMaxLoose = 3;  // largest kept whose cells may repeat a digit
     int derivedMaxUnits = 4;  // longest run of units studied

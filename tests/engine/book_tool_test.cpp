@@ -6,15 +6,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
-#include "book.h"
 #include "book_commands.h"
-#include "generator.h"
-#include "grader.h"
 
-using namespace sumgrid::engine;
 using namespace std::chrono_literals;
 using sumgrid::tools::runBookTool;
 
@@ -151,45 +146,4 @@ TEST(BookTool, ShowsProgressOnATerminalForLongWork) {
     // The real tool, its standard error a terminal, on three seconds of long work.
     const ToolRun r = process("generate --level 1 --count 32767 -o " + scratch("huge"), "", true);
     EXPECT_NE(r.out.find("\r\033[Kgenerating LEVEL-1: "), std::string::npos) << r.out;
-}
-
-// Read for the bundled books' test below.
-std::vector<std::uint8_t> bytesOf(const std::string& path) {
-    const std::string b = slurp(path);
-    return {b.begin(), b.end()};
-}
-
-// The books that ship with the program: enough puzzles, all valid, unique and
-// at their level, and made by the recorded seeds of scripts/make-books.sh.
-TEST(BundledBooks, AreValidUniqueGradedAndReproducible) {
-    const std::string root = SUMGRID_SOURCE_DIR;
-    std::ifstream script(root + "/scripts/make-books.sh");
-    ASSERT_TRUE(script.good());
-    std::map<int, std::pair<std::uint64_t, int>> recorded;  // level -> seed, count
-    for (std::string line; std::getline(script, line);) {
-        // Lines "book LEVEL SEED COUNT".
-        std::istringstream words(line);
-        std::string first;
-        int level = 0, count = 0;
-        std::uint64_t seed = 0;
-        if (words >> first >> level >> seed >> count && first == "book" && level >= 1 && level <= 4)
-            recorded[level] = {seed, count};
-    }
-    ASSERT_EQ(recorded.size(), 4u);
-    for (int level = 1; level <= 4; ++level) {
-        const std::string path = root + "/puzzles/LEVEL-" + std::to_string(level) + ".wobe";
-        const ToolRun r = tool({"validate", path, "--level", std::to_string(level)});
-        EXPECT_EQ(r.status, 0) << r.err;
-        const BookContents contents = readBook(bytesOf(path));
-        EXPECT_GE(contents.count, 250);
-        EXPECT_EQ(contents.count, recorded[level].second);
-        // The first puzzles regenerate from the recorded seed.
-        for (int i = 0; i < 3 && i < contents.count; ++i) {
-            Generator gen(9, puzzleSeed(recorded[level].first, i));
-            const Generated p = gen.generate(level);
-            const Record made = recordOf(p.killer, p.solution);
-            EXPECT_EQ(made.cageOf, contents.records[i].cageOf) << "LEVEL-" << level << " puzzle " << i + 1;
-            EXPECT_EQ(made.solution, contents.records[i].solution);
-        }
-    }
 }

@@ -1,60 +1,51 @@
-// Helpers shared by the engine tests.
+// Helpers of the engine tests: data files, puzzles as text, sumgrid-book in process.
 #pragma once
 
-#include <vector>
+#include <gtest/gtest.h>
 
-#include "generator.h"
+#include <fstream>
+#include <sstream>
+
+#include "book_commands.h"
+#include "exchange.h"
 #include "geometry.h"
-#include "killer.h"
 
 namespace sumgrid::engine::testing {
 
-// Every valid solution grid of a side, by plain backtracking (use on 4x4 only).
-inline void allGrids(const Geometry& g, std::vector<int>& grid, int cell, std::vector<std::vector<int>>& out) {
-    if (cell == g.cells) {
-        out.push_back(grid);
-        return;
-    }
-    for (int d = 1; d <= g.side; ++d) {
-        bool ok = true;
-        for (int p : g.peers[cell])
-            if (p < cell && grid[p] == d) ok = false;
-        if (!ok) continue;
-        grid[cell] = d;
-        allGrids(g, grid, cell + 1, out);
-    }
-    grid[cell] = 0;
+inline std::string dataFile(const std::string& name) {  // a file of tests/engine, whole
+    std::ifstream in(std::string(SUMGRID_SOURCE_DIR) + "/tests/engine/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Solutions of a killer by testing every grid: the reference the solver is
-// held against.
-inline int bruteForceCount(const Killer& k, const std::vector<std::vector<int>>& grids) {
-    int count = 0;
-    for (const auto& grid : grids) {
-        std::vector<int> sums(k.cageCount(), 0);
-        std::vector<unsigned> seen(k.cageCount(), 0);
-        bool ok = true;
-        for (std::size_t c = 0; c < grid.size(); ++c) {
-            const int cage = k.cageOf[c];
-            sums[cage] += grid[c];
-            if (seen[cage] & (1u << grid[c])) ok = false;
-            seen[cage] |= 1u << grid[c];
-        }
-        if (ok && sums == k.sums) ++count;
-    }
-    return count;
+inline std::vector<std::string> dataLines(const std::string& name) {  // less blank and # lines
+    std::istringstream text(dataFile(name));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
+    return lines;
 }
 
-// A killer whose cages are the given numbering, with sums from the solution.
-inline Killer killerFrom(int side, const std::vector<int>& cageOf, const std::vector<int>& solution) {
-    Killer k;
-    k.side = side;
-    k.cageOf = canonicalNumbers(cageOf);
-    int count = 0;
-    for (int c : k.cageOf) count = std::max(count, c + 1);
-    k.sums.assign(count, 0);
-    for (std::size_t i = 0; i < solution.size(); ++i) k.sums[k.cageOf[i]] += solution[i];
-    return k;
+inline TextPuzzle puzzleOf(const std::string& line) {  // the puzzle of one exchange line
+    std::vector<std::string> errors;
+    const auto parsed = parseExchange(line, errors);
+    EXPECT_TRUE(errors.empty() && parsed.size() == 1) << line;
+    return parsed.empty() ? TextPuzzle{} : parsed[0];
+}
+
+inline Mask maskOf(const std::string& digits) {  // "159" as a mask, "." for every digit 1..9
+    Mask m = digits == "." ? 0x1FF : 0;
+    for (char d : digits) m |= d >= '1' && d <= '9' ? digitBit(d - '0') : 0;
+    return m;
+}
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+inline ToolRun tool(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = sumgrid::tools::runBookTool(args, out, err);
+    return {status, out.str(), err.str()};
 }
 
 }  // namespace sumgrid::engine::testing

@@ -1,0 +1,162 @@
+#include <unistd.h>
+
+#include "book.h"
+#include "engine_test_util.h"
+#include "figures.h"
+#include "generator.h"
+
+using namespace sumgrid::engine;
+using namespace sumgrid::engine::testing;
+
+namespace {
+
+std::vector<Record> samples() {  // the puzzles of puzzles.txt as book records
+    std::vector<std::string> errors;
+    std::vector<Record> out;
+    for (const TextPuzzle& p : parseExchange(dataFile("puzzles.txt"), errors)) out.push_back(recordOf(p.killer, p.solution));
+    EXPECT_TRUE(errors.empty() && out.size() == 4u);
+    return out;
+}
+
+std::int32_t read32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+}  // namespace
+
+TEST(Book, WriterLayoutIsTheReadersFormat) {
+    const std::vector<Record> r = samples();
+    const auto one = writeBook({r[0]}), four = writeBook(r);
+    ASSERT_EQ(std::make_pair(one.size(), four.size()), std::make_pair(std::size_t{179}, std::size_t{24 + 4 * 167}));
+    EXPECT_EQ(std::string(one.begin(), one.begin() + 4) + std::string(one.begin() + 12, one.begin() + 16), "WOBEPLIX");
+    EXPECT_EQ(std::make_tuple(read32(one, 4), read32(one, 8), int{one[16]}), std::make_tuple(1, 12, 9));
+    EXPECT_TRUE(std::equal(r[0].cageOf.begin(), r[0].cageOf.end(), one.begin() + 17));
+    EXPECT_TRUE(std::equal(r[0].solution.begin(), r[0].solution.end(), one.begin() + 17 + 81));
+    EXPECT_EQ(std::make_tuple(read32(four, 4), read32(four, 8), read32(four, 12), read32(four, 20)), std::make_tuple(4, 24, 191, 525));
+    const BookContents back = readBook(four);
+    EXPECT_TRUE(back.headerOk && back.faults.empty());
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(back.records[i].cageOf == r[i].cageOf && back.records[i].solution == r[i].solution);
+    EXPECT_THROW(writeBook({}), std::invalid_argument);
+    EXPECT_THROW(writeBook(std::vector<Record>(32768, r[0])), std::invalid_argument);
+}
+
+// Each change of broken-books.txt to a good book, and the fault it causes.
+TEST(Book, ReaderNamesEveryBrokenPart) {
+    const auto good = writeBook({samples()[0], samples()[1]});
+    for (const std::string& line : dataLines("broken-books.txt")) {
+        std::istringstream change(line.substr(0, line.find(" | ")));
+        std::string how, hex;
+        std::size_t at = 0;
+        auto bytes = good;
+        change >> how >> at >> hex;
+        if (how == "size") bytes.resize(at);
+        for (std::size_t i = 0; i < hex.size() / 2; ++i) bytes[at + i] = static_cast<std::uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+        const std::string fault = line.substr(line.find(" | ") + 3), words = fault.substr(fault.find("| ") + 2);
+        const auto faults = readBook(bytes).faults;
+        EXPECT_TRUE(std::any_of(faults.begin(), faults.end(), [&](const BookFault& f) {
+            return f.puzzle == std::stoi(fault) && f.message.find(words) != std::string::npos;
+        })) << line;
+    }
+}
+
+// Each record of broken-records.txt, and its fault (or none).
+TEST(Record, CheckFindsEveryStructuralFault) {
+    for (const std::string& line : dataLines("broken-records.txt")) {
+        std::istringstream in(line);
+        std::string cages, digits, all;
+        Record r;
+        in >> r.side >> cages >> digits;
+        std::istringstream numbers(cages);
+        for (std::string n; std::getline(numbers, n, ',');) r.cageOf.push_back(static_cast<std::uint8_t>(std::stoi(n)));
+        for (char d : digits) r.solution.push_back(static_cast<std::uint8_t>(std::string("0123456789ABCDEF").find(d)));
+        for (const auto& f : checkRecord(r)) all += f + "\n";
+        const std::string words = line.substr(line.find("| ") + 2);
+        EXPECT_TRUE(words.empty() ? all.empty() : all.find(words) != std::string::npos) << words << ":\n" << all;
+    }
+}
+
+// puzzles.txt (labels used again for cages apart) comes back line for line;
+// each bad line of bad-exchange.txt is named by its number.
+TEST(Exchange, RoundTripsAndNamesEachBadLine) {
+    const std::vector<Record> records = samples();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        std::string error;
+        const std::vector<int> solution(records[i].solution.begin(), records[i].solution.end());
+        EXPECT_EQ(formatExchange(killerOf(records[i]), solution, error), dataLines("puzzles.txt")[i]) << error;
+    }
+    std::vector<std::string> errors;
+    const auto ok = parseExchange("# comment\n\n" + dataFile("bad-exchange.txt"), errors);
+    ASSERT_EQ(ok.size(), 1u);  // side 2 parses; checkKiller refuses it
+    EXPECT_FALSE(ok[0].line != 3 || checkKiller(ok[0].killer).empty());
+    ASSERT_EQ(errors.size(), 10u);
+    for (std::size_t i = 0; i < errors.size(); ++i) EXPECT_EQ(errors[i].rfind("line " + std::to_string(i + 4) + ":", 0), 0u) << errors[i];
+}
+
+// The figures of puzzles.txt and beyond-the-grader.txt as inspect prints
+// them, against figures.txt.
+TEST(BookFigures, CountCagesLevelsAndSteps) {
+    std::vector<std::string> errors;
+    BookFigures figures;
+    std::string steps;
+    for (const TextPuzzle& p : parseExchange(dataFile("puzzles.txt") + dataFile("beyond-the-grader.txt"), errors)) {
+        const Grade g = grade(p.killer);
+        figures.add(p.killer, g);
+        steps += "steps: " + stepsText(g) + "\n";
+    }
+    EXPECT_EQ(steps + figures.text(), dataFile("figures.txt"));
+}
+
+// The bundled books: valid, each puzzle unique, at its book's level and
+// earning it, in the cage shapes of that level; together they use every
+// technique; the seeds of scripts/make-books.sh make their first puzzles.
+TEST(BundledBooks, KeepTheirLevelsShapesAndSeeds) {
+    std::array<long, kTechniqueCount> uses{};
+    std::istringstream script(dataFile("../../scripts/make-books.sh"));
+    int books = 0;
+    for (std::string line, word; std::getline(script, line);) {
+        std::istringstream words(line);
+        int level = 0, count = 0;
+        std::uint64_t seed = 0;
+        if (!(words >> word >> level >> seed >> count) || word != "book") continue;
+        ++books;
+        const std::string name = "LEVEL-" + std::to_string(level), path = std::string(SUMGRID_SOURCE_DIR) + "/puzzles/" + name + ".wobe";
+        const ToolRun r = tool({"validate", path, "--level", std::to_string(level)});
+        EXPECT_TRUE(r.status == 0 && r.out.find(name + " x250") != std::string::npos) << r.out << r.err;
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        ASSERT_TRUE(readFileBytes(path, bytes, error)) << error;
+        const BookContents book = readBook(bytes);
+        ASSERT_EQ(book.count, count);
+        for (const Record& record : book.records) {
+            std::vector<int> size(81, 0);
+            for (auto cage : record.cageOf) ++size[cage];
+            const auto cages = 81 - std::count(size.begin(), size.end(), 0);
+            EXPECT_LE(std::count(size.begin(), size.end(), 1), level == 1 ? 2 : 0) << name;
+            EXPECT_LE(100 * std::count(size.begin(), size.end(), 2), (level == 1 ? 100 : 35) * cages) << name;
+            const Grade g = level >= 4 ? grade(killerOf(record)) : Grade{};
+            for (int t = 0; t < kTechniqueCount; ++t) uses[t] += g.uses[t];
+        }
+        const Generated first = Generator(9, puzzleSeed(seed, 0)).generate(level);
+        EXPECT_EQ(recordOf(first.killer, first.solution).cageOf, book.records[0].cageOf) << name;
+    }
+    EXPECT_EQ(books, 5);
+    for (int t = 0; t < kTechniqueCount; ++t) EXPECT_GT(uses[t], 0) << techniqueName(static_cast<Technique>(t));
+}
+
+// A puzzle the grader cannot finish is still proved unique: a warning, not a
+// fault, unless the book claims a level below LEVEL-5. A level out of reach
+// of a grid side is said so without trying.
+TEST(BundledBooks, ToolReportsPuzzlesBeyondTheGraderAndLevelsOutOfReach) {
+    const std::string book = ::testing::TempDir() + "beyond-" + std::to_string(::getpid()) + ".wobe";
+    ASSERT_EQ(tool({"import", std::string(SUMGRID_SOURCE_DIR) + "/tests/engine/beyond-the-grader.txt", "-o", book}).status, 0);
+    const ToolRun plain = tool({"validate", book}), expert = tool({"validate", book, "--level", "5"}),
+                  claimed = tool({"validate", book, "--level", "3"}), inspected = tool({"inspect", book}),
+                  small = tool({"generate", "--side", "4", "--level", "4", "--count", "1", "-o", book + ".x"});
+    std::remove(book.c_str());
+    EXPECT_TRUE(plain.status == 0 && expert.status == 0 && claimed.status == 1 && small.status == 1);
+    EXPECT_NE(plain.err.find("puzzle 1: warning: beyond the grader, which stops with 1 of 81 cells; the search proves its one solution"), std::string::npos) << plain.err;
+    EXPECT_NE(plain.out.find("beyond the grader x1"), std::string::npos) << plain.out;
+    EXPECT_NE(claimed.err.find("puzzle 1: beyond the grader, expected LEVEL-3"), std::string::npos) << claimed.err;
+    EXPECT_NE(inspected.out.find("17 cages, beyond the grader\nsteps: "), std::string::npos) << inspected.out;
+    EXPECT_NE(small.err.find("LEVEL-4 is out of reach on a 4x4 grid"), std::string::npos) << small.err;
+}
