@@ -3,21 +3,16 @@
 // the button asked for, or its default one, so that no test hangs.
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
+#include <QtWidgets>
 #include <deque>
 #include <vector>
 
 struct SeenBox {
-    QString text, title;
+    QString text, title, owner;  // owner: the class of the window that owns it
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton;
     bool hasIcon;
-    QString owner;      // the class of the window that owns it
-    QPoint offCentre;   // from the middle of its owner
+    QPoint offCentre;  // from the middle of its owner
 };
 
 class BoxAnswerer {
@@ -37,12 +32,11 @@ private:
         pending_ = box;
         const QWidget* owner = box->parentWidget();
         const auto defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
-        seen.push_back({box->text(), box->windowTitle(), box->standardButtons(), defaultButton, box->icon() != QMessageBox::NoIcon,
-                        owner ? owner->metaObject()->className() : "",
+        seen.push_back({box->text(), box->windowTitle(), owner ? owner->metaObject()->className() : "", box->standardButtons(),
+                        defaultButton, box->icon() != QMessageBox::NoIcon,
                         owner ? box->geometry().center() - owner->geometry().center() : QPoint(9999, 9999)});
         QAbstractButton* press = box->button(presses_.empty() ? defaultButton : presses_.front());
-        if (!presses_.empty())
-            presses_.pop_front();
+        presses_.erase(presses_.begin(), presses_.begin() + !presses_.empty());
         // Pressed outside this slot, so that a box the press opens is answered too.
         QTimer::singleShot(0, box, [this, press] {
             pending_ = nullptr;

@@ -6,9 +6,7 @@
 
 #include "support/test_book.h"
 
-#include <QFile>
-#include <QStringList>
-#include <QtGlobal>
+#include <QtCore>
 #include <filesystem>
 
 class FakeDesktop {
@@ -22,10 +20,8 @@ public:
 
     QStringList opened() const {
         QFile log(QString::fromStdString(dir_.path("xdg-open.log")));
-        QStringList lines = log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts)
-                                                           : QStringList();
-        lines.sort();
-        return lines;
+        QStringList lines = log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
+        return lines.sort(), lines;
     }
 
 private:

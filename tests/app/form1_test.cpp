@@ -18,24 +18,13 @@
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QAction>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPainter>
-#include <QScreen>
+#include <QtWidgets>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
-#define QCOMPARE_GOLDEN(image, name)                              \
-    do {                                                          \
-        const std::string differs = goldenMismatch(image, name); \
-        QVERIFY2(differs.empty(), differs.c_str());               \
-    } while (false)
+#define QCOMPARE_GOLDEN(image, name) QCOMPARE(QString::fromStdString(goldenMismatch(image, name)), QString())
 
 namespace {
 
@@ -80,8 +69,7 @@ class Form1Test : public QObject {
     }
     QStringList seenTexts() {
         QStringList texts;
-        for (const SeenBox& b : boxes->seen)
-            texts << b.text;
+        std::transform(boxes->seen.begin(), boxes->seen.end(), std::back_inserter(texts), [](const SeenBox& b) { return b.text; });
         return texts;
     }
     QString state() { return QString("%1 %2 %3 %4").arg(selCol).arg(selRow).arg(penDigits[22]).arg(pencilDigits[22]); }
@@ -142,9 +130,7 @@ class Form1Test : public QObject {
 private slots:
     void init() {
         std::filesystem::create_directories(App::Path() + "/puzzles");
-        ScratchDir scratch;
-        const std::string book = bookBytes({recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))});
-        std::filesystem::copy_file(scratch.write("book", book), defaultBook(), std::filesystem::copy_options::overwrite_existing);
+        std::ofstream(defaultBook(), std::ios::binary) << bookBytes({recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))});
         clearModel();
         pencilMode = false;
         boxes = std::make_unique<BoxAnswerer>();
@@ -174,14 +160,6 @@ private slots:
         QCOMPARE(w->tb()->geometry(), QRect(0, 0, 352, 38));
         QCOMPARE_GOLDEN(w->tb()->grab().toImage(), "toolbar");
         QCOMPARE(w->txtGN()->geometry(), QRect(51, 5, 62, 27));
-        QCOMPARE(w->txtGN()->font().family() + " " + QString::number(w->txtGN()->font().pointSize()), QString("Arial 12"));
-        QStringList buttons;
-        for (int16_t i = 1; i <= 9; ++i) {
-            const QAbstractButton* b = w->tb()->button(i);
-            buttons << (b ? QString("%1 %2x%3").arg(b->text()).arg(b->width()).arg(b->height()) : "-");
-        }
-        QCOMPARE(buttons.join(" | "), QString("Prev 43x36 | - | Next 43x36 | Restart 43x36 | - | Pencil 43x36 | Pen 43x36 | - | Check 43x36"));
-        QCOMPARE(w->tb()->buttonRect(2).width(), 70);
         QCOMPARE(w->tb()->Value(7) * 10 + w->tb()->Value(6), 10);
         QVERIFY(penMode && !pencilMode);
         QCOMPARE(w->MousePointer(), int16_t(0));
@@ -212,16 +190,8 @@ private slots:
         const qreal ratio = qApp->devicePixelRatio();
         const std::string scale = ratio == 1 ? "" : "@" + std::to_string(int(ratio)) + "x";
         QCOMPARE_GOLDEN(board(), "dominoes" + scale);
-        QImage icons(QSize(9 * 32, 32) * ratio, QImage::Format_ARGB32);
-        icons.setDevicePixelRatio(ratio);
-        icons.fill(Qt::transparent);
-        QPainter p(&icons);
-        int at = 0;
-        for (int image : {1, 2, 3, 5, 6, 7, 13, 14})
-            p.drawPixmap(32 * at++, 0, tbImgPicture(image));
-        p.drawPixmap(32 * at, 0, programIcon());
-        p.end();
-        QCOMPARE_GOLDEN(icons, "icons" + scale);
+        for (int image : {1, 2, 3, 5, 6, 7, 13, 14, 0})  // 0: the program's icon
+            QCOMPARE_GOLDEN((image ? tbImgPicture(image) : programIcon()).toImage(), "icon" + std::to_string(image) + scale);
         play("move board");
         QCOMPARE(w->cursor().pixmap().devicePixelRatio(), ratio);
         QCOMPARE(w->cursor().hotSpot(), QPoint(16, 16));
@@ -257,7 +227,8 @@ private slots:
         const std::tuple<const char*, int, bool> steps[] = {
             {"menu MNU_PREV", 1, true}, {"tb 3", 2, false},   {"menu MNU_NEXT", 3, false}, {"menu MNU_NEXT", 3, true},
             {"menu MNU_RST", 3, false}, {"tb 4", 3, false},   {"tb 1", 2, false},          {"menu MNU_PREV", 1, false},
-            {"type 3 yes", 3, false},   {"type 3 no", 3, true}, {"type 1 yes", 1, false},
+            {"type 3 yes", 3, false},   {"type 3 no", 3, true}, {"type 1 yes", 1, false},  {"type 2.5 yes", 2, false},
+            {"type 1.5 yes", 2, false}, {"type 3e0 yes", 3, false},
         };
         for (const auto& [step, number, kept] : steps) {
             play("click 2 2");
@@ -265,7 +236,7 @@ private slots:
             errorMarks[7] = 1;
             play(step);
             QCOMPARE(puzzleNumber, int16_t(number));
-            QCOMPARE(w->txtGN()->text(), QString(step).startsWith("type") ? QString(step).section(' ', 1, 1) : QString::number(number));
+            QCOMPARE(w->txtGN()->text(), QString(step).endsWith(" no") ? QString(step).section(' ', 1, 1) : QString::number(number));
             QCOMPARE(solution[1], samplePuzzle(number - 1).digits[0]);
             QCOMPARE(penDigits[11] == 4 && errorMarks[7] == 1 && selCol == 2, kept);
             QCOMPARE(selCol == 0 && selRow == 0, !kept);
@@ -281,18 +252,10 @@ private slots:
         play("type 2 no");
         QCOMPARE(w->txtGN()->text(), QString("2"));  // No keeps the typed text
         const SeenBox& asked = boxes->seen.at(0);
-        QCOMPARE(asked.text + " | " + asked.title, QString("Are you sure to change the puzzle? | Sumgrid - Alert"));
+        QCOMPARE(asked.text + " | " + asked.title + (asked.hasIcon ? " | icon" : ""),
+                 QString("Are you sure to change the puzzle? | Sumgrid - Alert"));
         QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(asked.defaultButton, QMessageBox::Yes);
-        QVERIFY(!asked.hasIcon);
-        const std::pair<const char*, int16_t> accepted[] = {{" 3 ", 3}, {"2.5", 2}, {"1.5", 2}, {"3e0", 3}, {"1", 1}};
-        for (const auto& [text, number] : accepted) {
-            boxes->answer({QMessageBox::Yes});
-            w->txtGN()->setText(text);
-            QTest::keyClick(w->txtGN(), Qt::Key_Return);
-            QCOMPARE(puzzleNumber, number);
-            QCOMPARE(w->txtGN()->text(), QString::number(number));
-        }
     }
 
     void clicksSelectAndKeysWrite() {
@@ -355,10 +318,9 @@ private slots:
 
     void checkReportsOrCrossesThenMarks() {
         play("menu MNU_CHK_ALL");
-        QCOMPARE(seenTexts(), QStringList{" No error found so far"});
-        QCOMPARE(boxes->seen[0].title, QString("Sumgrid"));
-        QCOMPARE(boxes->seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY(!boxes->seen[0].hasIcon);
+        const SeenBox& told = boxes->seen.at(0);
+        QCOMPARE(told.text + " | " + told.title + (told.hasIcon ? " | icon" : ""), QString(" No error found so far | Sumgrid"));
+        QCOMPARE(told.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 
         std::vector<QImage> duringPause;
         setSleepHook([&](uint32_t ms) { duringPause.push_back(ms == 500 ? boardOnScreen() : QImage()); });
@@ -470,7 +432,7 @@ private slots:
         QVERIFY(ModelSnapshot() == before);
     }
 
-    // What the box shows is read while it is up and judged once it is closed.
+    // What the box shows is taken while it is up and judged once it is closed.
     void aboutBoxIsModalAndReused() {
         QStringList texts;
         std::vector<QImage> pictures;
@@ -481,18 +443,14 @@ private slots:
                 const QLabel* credit = box->lblDescription;  // on one line, whole, inside the box
                 const bool oneLine = !credit->wordWrap() && credit->geometry().right() < box->width() &&
                                      credit->fontMetrics().horizontalAdvance(credit->text()) <= credit->width();
-                texts << box->windowTitle() << box->lblTitle->text() << box->lblVersion->text() << credit->text()
-                      << box->lblDisclaimer->text() << (box->isModal() && oneLine && credit->font().pointSizeF() >= 7 ? "ok" : "wrong");
+                texts << box->windowTitle() + (box->isModal() && oneLine && credit->font().pointSizeF() >= 7 ? ", modal" : "");
                 pictures.push_back(box->grab().toImage());
                 QTest::keyClick(box, closeWith);
             });
             play("menu MNU_ABOUT");
         }
-        QCOMPARE_GOLDEN(pictures.at(0), "about");
-        QCOMPARE(texts.mid(0, 6), QStringList({"About Sumgrid", "Sumgrid", "Version 0.1.21",
-                                               " Sumgrid puzzles by Quillmoor, https://www.quillmoor.example/",
-                                               "Only for personal use. Do not print /distribute these puzzles", "ok"}));
-        QCOMPARE(texts.mid(6), texts.mid(0, 6));
+        QCOMPARE_GOLDEN(pictures.at(0), "about");  // its texts, the web address on one line
+        QCOMPARE(texts, QStringList({"About Sumgrid, modal", "About Sumgrid, modal"}));
         QCOMPARE(pictures.at(1), pictures.at(0));
         QCOMPARE(w->aboutBox(), first);
         QVERIFY(!first->isVisible());

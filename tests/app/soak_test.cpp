@@ -1,6 +1,6 @@
-// A long random game: clicks anywhere, keys of every kind, pointer movements,
-// menu and toolbar commands with their boxes answered at random, books good
-// and bad loaded; after every event the model must still hold together.
+// A long random game: clicks anywhere, keys of every kind, menu and toolbar
+// commands with their boxes answered at random, books good and bad loaded;
+// after every event the model must still hold together.
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "fake_desktop.h"
@@ -11,12 +11,7 @@
 #include "support/model_invariants.h"
 #include "support/model_snapshot.h"
 
-#include <QAction>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QtWidgets>
 #include <QtTest>
 #include <fstream>
 #include <random>
@@ -55,9 +50,7 @@ class SoakTest : public QObject {
 private slots:
     void randomPlayKeepsTheModelWhole() {
         ScratchDir dir;
-        std::vector<std::string> good;
-        for (int v = 0; v < 4; ++v)
-            good.push_back(recordBytes(samplePuzzle(v)));
+        const std::vector<std::string> good = {recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))};
         std::filesystem::create_directories(App::Path() + "/puzzles");
         std::ofstream(App::Path() + "/puzzles/LEVEL-1.wobe", std::ios::binary) << bookBytes(good);
         const std::string small = recordBytes(boardScenario("side4").puzzle());
@@ -87,10 +80,6 @@ private slots:
                 QTest::mouseClick(w.board(), buttons[below(3)], {}, at);
             } else if (kind < 800) {
                 QTest::keyClick(w.board(), keys[below(std::size(keys))], mods[below(4)]);
-            } else if (kind < 850) {
-                QWidget* over[] = {w.board(), w.tb(), w.centralWidget()};
-                QMouseEvent move(QEvent::MouseMove, QPointF(below(400), below(60)), QPointF(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-                QApplication::sendEvent(over[below(3)], &move);
             } else if (kind < 950) {
                 w.tb_ButtonClick(int16_t(below(11)));  // 0 and 10 lie outside the toolbar
             } else if (kind < 985) {

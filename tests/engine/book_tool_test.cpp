@@ -5,23 +5,13 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "book_commands.h"
+#include "engine_test_util.h"
 
 using namespace std::chrono_literals;
-using sumgrid::tools::runBookTool;
+using namespace sumgrid::engine::testing;
 
 namespace {
-
-struct ToolRun { int status; std::string out, err; };
-
-ToolRun tool(const std::vector<std::string>& args, bool progress = false, std::chrono::milliseconds after = 1s) {
-    std::ostringstream out, err;
-    const int status = runBookTool(args, out, err, progress, after);
-    return {status, out.str(), err.str()};
-}
 
 // A folder of this run's own, so that runs side by side do not meet; removed at exit.
 namespace fs = std::filesystem;
@@ -29,10 +19,6 @@ const fs::path folder = fs::temp_directory_path() / ("sumgrid-book-" + std::to_s
 const bool ready = fs::create_directories(folder) && !std::atexit([] { fs::remove_all(folder); });
 std::string scratch(const std::string& name) { return (folder / name).string(); }
 void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-std::string slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
 
 // The real sumgrid-book run by the shell, input piped in, ended should it ever wait; with
 // terminal, its output goes to a terminal and it is ended after three seconds.
@@ -53,11 +39,12 @@ std::string smallBook(const std::string& name) {
 }  // namespace
 
 // Faults: their status, lines on standard error naming the file. What is not a regular file (a
-// FIFO) is refused at once; no input is written over, however spelt; nothing is written.
+// FIFO) is refused at once; no input is written over, however spelt; nothing is written. A puzzle
+// the grader cannot finish is still proved unique: a warning, unless a level below LEVEL-5 is asked.
 TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     const std::string book = smallBook("good.wobe"), broken = scratch("broken.wobe"), far = scratch("far.wobe"),
                       rows = scratch("rows.wobe"), text = scratch("bad.txt"), fifo = scratch("fifo"),
-                      made = scratch("made");
+                      made = scratch("made"), beyond = scratch("beyond.wobe");
     std::string b = slurp(book), c = b;
     std::swap(c[57 + 5 + 16], c[57 + 5 + 17]);  // puzzle 2: two solution digits swapped
     c[94] = 'X';                                // puzzle 3: its record magic
@@ -68,6 +55,7 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     put(text, "AABBAABBCCDDCCDD 10,10,10,10\nAAAAA 1\n");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     fs::create_hard_link(book, scratch("linked.wobe"));
+    ASSERT_EQ(process("import " SUMGRID_SOURCE_DIR "/tests/engine/beyond-the-grader.txt -o " + beyond).status, 0);
     const std::string bookBytes = slurp(book), fifoFault = fifo + " is not a regular file\n";
     const std::vector<std::tuple<std::string, int, std::string>> faults = {
         {"inspect " + far, 1, far + ": puzzle 2: offset 65535 lies outside the file\n"},
@@ -86,6 +74,10 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
         {"export " + book + " -o " + scratch("./good.wobe"), 1, "will not write over the input " + book},
         {"export " + book + " -o " + scratch("linked.wobe"), 1, "will not write over the input " + book},
         {"generate --level 1 --count 12x -o x", 2, "--count must be a number from 1 to 32767, not \"12x\"\nusage:"},
+        {"generate --level 1 --count 1 --side 7 -o x", 2, "--side 7 has no box shape\nusage:"},
+        {"validate " + beyond, 0, beyond + ": puzzle 1: warning: beyond the grader, which stops with 1 of 81 cells; the search"},
+        {"validate " + beyond + " --level 3", 1, beyond + ": puzzle 1: beyond the grader, expected LEVEL-3\n"},
+        {"generate --side 4 --level 4 --count 1 -o " + made, 1, "LEVEL-4 is out of reach on a 4x4 grid, which gives"},
     };
     for (const auto& [args, status, message] : faults) {
         const ToolRun r = process(args);
@@ -98,6 +90,7 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
             EXPECT_TRUE(line.rfind(file + ": ", 0) == 0 || line.rfind("sumgrid-book: ", 0) == 0) << line;
     }
     EXPECT_NE(process("inspect " + broken + " 2").out.find("solution:"), std::string::npos) << "drawn all the same";
+    EXPECT_NE(process("inspect " + beyond).out.find("17 cages, beyond the grader\nsteps: "), std::string::npos);
     EXPECT_EQ(slurp(book), bookBytes);
     EXPECT_FALSE(fs::exists(made));
 }
@@ -120,7 +113,7 @@ TEST(BookTool, DashIsStandardInputAndOutput) {
     }
     // Cages that turn corners and fill a square, drawn with their sums, and the solution found.
     const std::string drawn = process("inspect -", process("import - -o -", "AABBACBBBCCABDDA 6,10,8,5,6,5").out).out;
-    EXPECT_EQ(drawn.substr(drawn.find('+')), slurp(SUMGRID_SOURCE_DIR "/tests/engine/data/inspect-4x4.txt"));
+    EXPECT_EQ(drawn.substr(drawn.find('+')), dataFile("data/inspect-4x4.txt"));
 }
 
 // A progress line on standard error for work longer than a second (or than asked), only when standard

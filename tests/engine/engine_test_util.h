@@ -12,10 +12,11 @@
 
 namespace sumgrid::engine::testing {
 
-inline std::string dataFile(const std::string& name) {  // a file of tests/engine, whole
-    std::ifstream in(std::string(SUMGRID_SOURCE_DIR) + "/tests/engine/" + name, std::ios::binary);
+inline std::string slurp(const std::string& path) {  // a file, whole
+    std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+inline std::string dataFile(const std::string& name) { return slurp(std::string(SUMGRID_SOURCE_DIR) + "/tests/engine/" + name); }
 
 inline std::vector<std::string> dataLines(const std::string& name) {  // less blank and # lines
     std::istringstream text(dataFile(name));
@@ -42,9 +43,11 @@ struct ToolRun {
     int status;
     std::string out, err;
 };
-inline ToolRun tool(const std::vector<std::string>& args) {
+// sumgrid-book in this process; with progress, standard error stands for a terminal.
+inline ToolRun tool(const std::vector<std::string>& args, bool progress = false,
+                    std::chrono::milliseconds after = std::chrono::seconds(1)) {
     std::ostringstream out, err;
-    const int status = sumgrid::tools::runBookTool(args, out, err);
+    const int status = sumgrid::tools::runBookTool(args, out, err, progress, after);
     return {status, out.str(), err.str()};
 }
 

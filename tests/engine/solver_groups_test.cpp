@@ -5,19 +5,6 @@
 using namespace sumgrid::engine;
 using namespace sumgrid::engine::testing;
 
-TEST(Geometry, BoxShapesAndCrossings) {
-    for (auto [side, rows, cols] : std::vector<std::tuple<int, int, int>>{{4, 2, 2}, {6, 2, 3}, {8, 2, 4}, {9, 3, 3}, {12, 3, 4}, {15, 3, 5}}) {
-        const auto& box = geometryFor(side)->crossings[2 * side];  // box 1 meets rows 1.. and columns 1..
-        ASSERT_EQ(static_cast<int>(box.size()), rows + cols) << side;
-        EXPECT_EQ(std::make_tuple(box[0].unit, box[0].cells.size(), box[rows].unit, box[rows].cells.size()),
-                  std::make_tuple(0, std::size_t(cols), side, std::size_t(rows))) << side;
-    }
-    EXPECT_EQ(geometryFor(9)->peers[40].size(), 20u);
-    EXPECT_EQ(geometryFor(9)->neighbours(0), (std::vector<int>{1, 9}));
-    EXPECT_EQ(geometryFor(9)->crossings[4][1].cells, (std::vector<int>{39, 40, 41}));  // row 5 in box 5
-    for (int side : {0, 1, 2, 3, 5, 7, 11, 13, 16, 25}) EXPECT_EQ(geometryFor(side), nullptr) << side;
-}
-
 // The cases of filter-groups.txt: candidates before, after and the outcome.
 TEST(FilterGroup, KeepsTheDigitsOfFittingFillings) {
     std::vector<int> alone(81);  // every cell a cage of its own

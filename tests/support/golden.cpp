@@ -1,7 +1,6 @@
 #include "support/golden.h"
 
-#include <QDir>
-#include <QPainter>
+#include <QtGui>
 
 namespace {
 
@@ -43,8 +42,7 @@ std::string goldenMismatch(const QImage& image, const std::string& name) {
     QDir().mkpath("golden-failures");
     actual.save(QString("golden-failures/%1.actual.png").arg(name.c_str()));
     diff.save(QString("golden-failures/%1.diff.png").arg(name.c_str()));
-    return name + ": " + std::to_string(count) + " pixels differ, the first at (" + std::to_string(first.x()) +
-           ", " + std::to_string(first.y()) + "); size " + std::to_string(actual.width()) + "x" +
-           std::to_string(actual.height()) + " against " + std::to_string(expected.width()) + "x" +
-           std::to_string(expected.height()) + "; see " + QDir::currentPath().toStdString() + "/golden-failures/";
+    return QString("%1: %2 pixels differ, the first at (%3, %4); size %5x%6 against %7x%8; see %9/golden-failures/")
+        .arg(name.c_str()).arg(count).arg(first.x()).arg(first.y()).arg(actual.width()).arg(actual.height())
+        .arg(expected.width()).arg(expected.height()).arg(QDir::currentPath()).toStdString();
 }

@@ -27,16 +27,8 @@ struct ModelSnapshot {
 // Puts the model back as it is when the program starts.
 inline void clearModel() {
     bookPath.clear();
-    puzzleCount = 0;
     bookTable.clear();
-    puzzleNumber = 1;
-    gridSize = 9;
-    cellCount = 0;
-    cageOf.clear();
-    solution.clear();
-    cageSumAt.clear();
-    penDigits.clear();
-    pencilDigits.clear();
-    errorMarks.clear();
-    selCol = selRow = 0;
+    for (CellArray* cellArray : {&cageOf, &solution, &cageSumAt, &penDigits, &pencilDigits, &errorMarks})
+        cellArray->clear();
+    puzzleCount = 0, puzzleNumber = 1, gridSize = 9, cellCount = 0, selCol = selRow = 0;
 }

@@ -4,51 +4,42 @@
 #include "model/puzzle.h"
 #include "support/model_snapshot.h"
 
-#include <atomic>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <unistd.h>
+#include <stdlib.h>
 
 std::vector<uint8_t> validGrid(int variant) {
     std::vector<uint8_t> digits;
-    for (int r = 0; r < 9; ++r)
-        for (int c = 0; c < 9; ++c)
-            digits.push_back(uint8_t((r * 3 + r / 3 + c + variant) % 9 + 1));
+    for (int i = 0; i < 81; ++i)
+        digits.push_back(uint8_t((i / 9 * 3 + i / 27 + i % 9 + variant) % 9 + 1));
     return digits;
 }
 
 TestPuzzle samplePuzzle(int variant) {
-    TestPuzzle p;
-    p.digits = validGrid(variant);
-    for (int r = 0; r < 9; ++r)
-        for (int c = 0; c < 9; ++c)
-            p.cages.push_back(uint8_t(5 * r + c / 2));
+    TestPuzzle p{9, {}, validGrid(variant)};
+    for (int i = 0; i < 81; ++i)
+        p.cages.push_back(uint8_t(5 * (i / 9) + i % 9 / 2));
     return p;
 }
 
-std::string le32(int32_t v) {
+static std::string le32(int32_t v) {
     const uint32_t u = uint32_t(v);
     return std::string{char(u & 0xff), char(u >> 8 & 0xff), char(u >> 16 & 0xff), char(u >> 24 & 0xff)};
 }
 
 std::string recordBytes(const TestPuzzle& p) {
-    std::string bytes = "PLIX";
-    bytes += char(p.side);
-    bytes.append(p.cages.begin(), p.cages.end());
-    bytes.append(p.digits.begin(), p.digits.end());
-    return bytes;
+    return "PLIX" + std::string(1, char(p.side)) + std::string(p.cages.begin(), p.cages.end()) +
+           std::string(p.digits.begin(), p.digits.end());
 }
 
 std::string bookBytes(const std::vector<std::string>& records) {
     std::vector<int32_t> table;
     std::string rest;
-    const int32_t start = int32_t(8 + 4 * records.size());
-    for (const std::string& r : records) {
-        table.push_back(start + int32_t(rest.size()));
-        rest += r;
-    }
+    for (const std::string& r : records)
+        table.push_back(int32_t(8 + 4 * records.size() + rest.size())), rest += r;
     return bookWithTable(int32_t(records.size()), table, rest);
 }
 
@@ -60,11 +51,8 @@ std::string bookWithTable(int32_t count, const std::vector<int32_t>& table, cons
 }
 
 ScratchDir::ScratchDir() {
-    static std::atomic<int> serial{0};
-    dir_ = (std::filesystem::temp_directory_path() /
-            ("sumgrid-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++)))
-               .string();
-    std::filesystem::create_directories(dir_);
+    std::string name = std::filesystem::temp_directory_path() / "sumgrid-test-XXXXXX";
+    dir_ = mkdtemp(name.data());
 }
 
 ScratchDir::~ScratchDir() {
@@ -75,9 +63,8 @@ ScratchDir::~ScratchDir() {
 std::string ScratchDir::path(const std::string& name) const { return dir_ + "/" + name; }
 
 std::string ScratchDir::write(const std::string& name, const std::string& bytes) const {
-    const std::string p = path(name);
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p;
+    std::ofstream(path(name), std::ios::binary) << bytes;
+    return path(name);
 }
 
 std::vector<BoardScenario> boardScenarios() {
@@ -110,10 +97,9 @@ std::vector<BoardScenario> boardScenarios() {
 }
 
 BoardScenario boardScenario(const std::string& name) {
-    for (const BoardScenario& b : boardScenarios())
-        if (b.name == name)
-            return b;
-    return {};
+    const std::vector<BoardScenario> boards = boardScenarios();
+    const auto found = std::find_if(boards.begin(), boards.end(), [&](const BoardScenario& b) { return b.name == name; });
+    return found == boards.end() ? BoardScenario{} : *found;
 }
 
 // Labels are numbered in order of first appearance; the gap's label comes
@@ -151,6 +137,5 @@ void loadScenario(const BoardScenario& board, const ScratchDir& dir) {
             pencilDigits[i] = uint8_t(entry - 'a' + 1);
         errorMarks[i] = r < board.marks.size() && board.marks[r][c] == 'x';
     }
-    selCol = board.selCol;
-    selRow = board.selRow;
+    selCol = board.selCol, selRow = board.selRow;
 }

@@ -9,8 +9,7 @@
 
 struct TestPuzzle {
     uint8_t side = 9;
-    std::vector<uint8_t> cages;   // cell 1 first
-    std::vector<uint8_t> digits;  // cell 1 first
+    std::vector<uint8_t> cages, digits;  // cell 1 first
 };
 
 // A valid 9 x 9 solution grid; variant shifts its digits so that puzzles differ.
@@ -19,7 +18,6 @@ std::vector<uint8_t> validGrid(int variant = 0);
 // each row alone), numbered 0, 1, 2, ... in cell order.
 TestPuzzle samplePuzzle(int variant = 0);
 
-std::string le32(int32_t v);
 std::string recordBytes(const TestPuzzle& p);
 // A book with its records laid one after another right after the table.
 std::string bookBytes(const std::vector<std::string>& records);
