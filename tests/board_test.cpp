@@ -8,7 +8,6 @@
 #include "support/golden.h"
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
-
 #include <gtest/gtest.h>
 #include <fstream>
 #include <sstream>

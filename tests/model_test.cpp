@@ -6,7 +6,6 @@
 #include "platform/vb.h"
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
-
 #include <gtest/gtest.h>
 
 namespace {

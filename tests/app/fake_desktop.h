@@ -5,7 +5,6 @@
 #pragma once
 
 #include "support/test_book.h"
-
 #include <QtCore>
 #include <filesystem>
 

@@ -17,7 +17,6 @@
 #include "support/golden.h"
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
-
 #include <QtWidgets>
 #include <QtTest>
 #include <filesystem>
@@ -130,7 +129,8 @@ class Form1Test : public QObject {
 private slots:
     void init() {
         std::filesystem::create_directories(App::Path() + "/puzzles");
-        std::ofstream(defaultBook(), std::ios::binary) << bookBytes({recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))});
+        std::ofstream(defaultBook(), std::ios::binary)
+            << bookBytes({recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))});
         clearModel();
         pencilMode = false;
         boxes = std::make_unique<BoxAnswerer>();

@@ -10,7 +10,6 @@
 #include "platform/toolbar.h"
 #include "support/model_invariants.h"
 #include "support/model_snapshot.h"
-
 #include <QtWidgets>
 #include <QtTest>
 #include <fstream>

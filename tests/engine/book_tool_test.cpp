@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <filesystem>
-
 #include "engine_test_util.h"
 
 using namespace std::chrono_literals;

@@ -1,5 +1,4 @@
 #include <unistd.h>
-
 #include "book.h"
 #include "engine_test_util.h"
 #include "figures.h"
@@ -50,8 +49,9 @@ TEST(Book, ReaderNamesEveryBrokenPart) {
         auto bytes = good;
         change >> how >> at >> hex;
         if (how == "size") bytes.resize(at);
-        for (std::size_t i = 0; i < hex.size() / 2; ++i) bytes[at + i] = static_cast<std::uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
-        const std::string fault = line.substr(line.find(" | ") + 3), words = fault.substr(fault.find("| ") + 2);
+        for (std::size_t i = 0; i < hex.size() / 2; ++i)
+            bytes[at + i] = static_cast<std::uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+        const std::string fault = line.substr(line.find(" | ") + 3), words = fault.substr(fault.find('|') + 2);
         const auto faults = readBook(bytes).faults;
         EXPECT_TRUE(std::any_of(faults.begin(), faults.end(), [&](const BookFault& f) {
             return f.puzzle == std::stoi(fault) && f.message.find(words) != std::string::npos;

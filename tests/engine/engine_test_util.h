@@ -2,10 +2,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <fstream>
 #include <sstream>
-
 #include "book_commands.h"
 #include "exchange.h"
 #include "geometry.h"

@@ -1,5 +1,4 @@
 #include <set>
-
 #include "engine_test_util.h"
 #include "generator.h"
 #include "solver.h"
@@ -46,8 +45,9 @@ TEST(Grader, EachTechniqueTakesItsOwnStepInItsPosition) {
 // fixed by the seed. Held a level lower the grader stops short with only right
 // digits; a solve from clues that say nothing goes on under the puzzle's own.
 TEST(Generator, MakesUniquePuzzlesGradedAtTheirLevelInItsShapes) {
-    for (const auto& [side, level] : std::vector<std::pair<int, int>>{{9, 1}, {9, 2}, {9, 3}, {9, 4}, {9, 5}, {4, 1}, {6, 3}, {8, 5}, {12, 1}}) {
-        SCOPED_TRACE(std::to_string(side) + "x" + std::to_string(side) + " LEVEL-" + std::to_string(level));
+    const std::pair<int, int> sidesAndLevels[] = {{9, 1}, {9, 2}, {9, 3}, {9, 4}, {9, 5}, {4, 1}, {6, 3}, {8, 5}, {12, 1}};
+    for (const auto& [side, level] : sidesAndLevels) {
+        SCOPED_TRACE("side " + std::to_string(side) + " LEVEL-" + std::to_string(level));
         const Generated p = Generator(side, 900 + level).generate(level, 3000);
         ASSERT_GT(p.attempts, 0);
         EXPECT_EQ(Generator(side, 900 + level).generate(level, 3000).killer.cageOf, p.killer.cageOf);

@@ -70,8 +70,9 @@ std::string fuzzchecks::book(const std::string& input, int& accepted) {
         if (!reads([&] { loadPuzzle(bookPath, n); }, !record.empty(), bookPath.empty() ? 0 : 1)) return;
         FUZZ_CHECK(fails, modelInvariantViolation().empty() && char(gridSize) + cells(cageOf) + cells(solution) == record,
                    step + "the puzzle differs from the record " + modelInvariantViolation());
-        FUZZ_CHECK(fails, bookPath == before.path && puzzleCount == before.count && bookTable == before.table && puzzleNumber == before.number &&
-                              cells(penDigits) + cells(pencilDigits) + cells(errorMarks) == std::string(3 * size_t(cellCount), 0) && selCol == 0,
+        FUZZ_CHECK(fails, bookPath == before.path && puzzleCount == before.count && bookTable == before.table &&
+                              puzzleNumber == before.number && selCol == 0 &&
+                              cells(penDigits) + cells(pencilDigits) + cells(errorMarks) == std::string(3 * size_t(cellCount), 0),
                    step + "loading changed the book or kept the player's work");
     };
     const int32_t number = input.size() >= 4 ? le32At(input, 0) : 0;

@@ -43,7 +43,8 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
     std::vector<int64_t> starts{0};
     for (size_t at = body.find("PLIX", 1); at != std::string::npos; at = body.find("PLIX", at + 1)) starts.push_back(int64_t(at));
     const int64_t n = size >= 12 ? std::clamp<int64_t>(get32(in, 8), 1, 32767) : 1, few = 1 + pick(8), many = 1 + pick(32767);
-    const int64_t entries = std::min((int64_t(maxSize) - 12 - int64_t(body.size())) / 4, pickOf({n, n, n + 1, few, few, few, few, many, 32767}));
+    const int64_t room = (int64_t(maxSize) - 12 - int64_t(body.size())) / 4;
+    const int64_t entries = std::min(room, pickOf({n, n, n + 1, few, few, few, few, many, 32767}));
     if (entries < 1 || pick(8) == 0) return LLVMFuzzerMutate(data, size, maxSize);
     std::string out = std::string(4, 0) + "WOBE" + std::string(size_t(4 + 4 * entries), 0) + body;
     for (int64_t k = 0; k < entries; ++k) put32(out, 12 + 4 * k, 8 + 4 * entries + starts[size_t(pick(int64_t(starts.size())))]);

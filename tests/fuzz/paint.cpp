@@ -10,7 +10,8 @@
 #include <QGuiApplication>
 std::string fuzzchecks::paint(const std::string& input, int& accepted) {
     static int argc = 1; static char name[] = "paint", *argv[] = {name, nullptr};  // fonts need an application:
-    if (!QCoreApplication::instance()) qputenv("QT_QPA_PLATFORM", "offscreen"), new QGuiApplication(argc, argv);  // the replay test runs its own
+    if (!QCoreApplication::instance())  // the replay test runs its own
+        qputenv("QT_QPA_PLATFORM", "offscreen"), new QGuiApplication(argc, argv);
     if (!hpenCage) initGdiObjects();
     const auto at = [&](size_t i) { return i < input.size() ? uint8_t(input[i]) : uint8_t(0); };
     gridSize = uint8_t(1 + at(0) % 15), cellCount = int16_t(gridSize * gridSize);

@@ -1,5 +1,4 @@
 #include "support/golden.h"
-
 #include <QtGui>
 
 namespace {

@@ -1,8 +1,6 @@
 #include "support/model_invariants.h"
-
 #include "model/book.h"
 #include "model/puzzle.h"
-
 #include <algorithm>
 #include <vector>
 

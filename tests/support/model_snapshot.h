@@ -4,7 +4,6 @@
 
 #include "model/book.h"
 #include "model/puzzle.h"
-
 #include <string>
 #include <tuple>
 #include <vector>

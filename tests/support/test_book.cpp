@@ -1,9 +1,7 @@
 #include "support/test_book.h"
-
 #include "model/book.h"
 #include "model/puzzle.h"
 #include "support/model_snapshot.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
