@@ -24,12 +24,6 @@ Mask ComboTable::digits(int count, int sum) const {
     return digits_[static_cast<std::size_t>(count) * (maxSum_ + 1) + sum];
 }
 
-const std::vector<Mask>& ComboTable::combos(int count, int sum) const {
-    static const std::vector<Mask> none;
-    if (count < 0 || count > side_ || sum < 0 || sum > maxSum_) return none;
-    return table_[static_cast<std::size_t>(count) * (maxSum_ + 1) + sum];
-}
-
 const ComboTable& comboTableFor(int side) {
     static std::unique_ptr<ComboTable> cache[kMaxSide + 1];
     static std::mutex lock;

@@ -36,6 +36,9 @@ void Solver::buildLists() {
         for (int c : groups_[i].cells) set(c, units + i);
     pending_.assign(words_, 0);
     round_.assign(words_, 0);
+    degree_.assign(cells, 0);
+    for (int c = 0; c < cells; ++c)
+        for (std::size_t w = 0; w < words_; ++w) degree_[c] += popcount64(cellBits_[c * words_ + w]);
 }
 
 void Solver::touch(int cell) {
@@ -228,23 +231,15 @@ void Solver::search(int depth, int branchCell) {
             pending_[k / 64] |= std::uint64_t{1} << (k % 64);
         if (!propagate(c)) return;
     }
-    // Branch on a cell with fewest candidates: the first with two if any.
-    int best = -1;
+    // Branch on a cell with fewest candidates, and among those on one in the
+    // most groups: its digit settles the most, so the tree stays small.
+    int best = -1, bestScore = 0;
     for (int i = 0; i < cells; ++i) {
-        const unsigned rest = c[i] & (c[i] - 1u);
-        if (rest && singleBit(rest)) {
+        const int n = popcount(c[i]);
+        const int score = n * kMaxCells - degree_[i];
+        if (n > 1 && (best < 0 || score < bestScore)) {
             best = i;
-            break;
-        }
-    }
-    if (best < 0) {
-        int bestCount = 99;
-        for (int i = 0; i < cells; ++i) {
-            const int n = popcount(c[i]);
-            if (n > 1 && n < bestCount) {
-                best = i;
-                bestCount = n;
-            }
+            bestScore = score;
         }
     }
     if (best < 0) {
