@@ -45,6 +45,10 @@ public:
         if (n % 64) words_.back() = (std::uint64_t{1} << (n % 64)) - 1;
     }
     void add(int i) { words_[i >> 6] |= std::uint64_t{1} << (i & 63); }
+    // Adds the members of a row of a BitRows table sized for this set.
+    void addAll(const std::uint64_t* bits) {
+        for (std::size_t w = 0; w < words_.size(); ++w) words_[w] |= bits[w];
+    }
     void drop(int i) { words_[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
     bool has(int i) const { return words_[i >> 6] >> (i & 63) & 1u; }
     // Calls f with each member, ascending, until f returns true; returns whether it did.
@@ -58,6 +62,22 @@ public:
 
 private:
     std::vector<std::uint64_t> words_;
+};
+
+// Per cell, a set of small numbers (groups, units, cages) as bit words, laid
+// out as Pending's words so that a changed cell adds its row with a few ORs.
+class BitRows {
+public:
+    void reset(int cells, int members) {
+        words_ = static_cast<std::size_t>(members + 63) / 64;
+        bits_.assign(cells * words_, 0);
+    }
+    void set(int cell, int member) { bits_[cell * words_ + (member >> 6)] |= std::uint64_t{1} << (member & 63); }
+    const std::uint64_t* row(int cell) const { return &bits_[cell * words_]; }
+
+private:
+    std::size_t words_ = 0;
+    std::vector<std::uint64_t> bits_;
 };
 
 // Most ways of filling a cage, or a cage and an overlapping group, that the
@@ -181,6 +201,9 @@ public:
         s_.singles.fill(g_.cells);
         s_.hidden.fill(static_cast<int>(g_.units.size()));
         s_.pointUnits.fill(static_cast<int>(g_.units.size()));
+        unitsOf_.reset(g_.cells, static_cast<int>(g_.units.size()));
+        for (int c = 0; c < g_.cells; ++c)
+            for (int u : g_.unitsOfCell[c]) unitsOf_.set(c, u);
         setClues(k);
     }
 
@@ -211,7 +234,7 @@ public:
         s_.needed.assign(cages_.size(), 0);
         s_.cages.fill(k.cageCount());
         s_.pointCages.fill(k.cageCount());
-        cagesIn_.clear();
+        haveAcross_ = false;
         derived_.clear();
         haveDerived_ = false;
     }
@@ -300,17 +323,14 @@ private:
             if (s_.cand[c] == s_.seen[c]) continue;
             s_.seen[c] = s_.cand[c];
             s_.singles.add(c);
-            for (int u : g_.unitsOfCell[c]) {
-                s_.hidden.add(u);
-                s_.pointUnits.add(u);
-                if (!cagesIn_.empty())
-                    for (int cage : cagesIn_[u]) s_.across.add(cage);
-            }
+            s_.hidden.addAll(unitsOf_.row(c));
+            s_.pointUnits.addAll(unitsOf_.row(c));
+            if (haveAcross_) s_.across.addAll(acrossOf_.row(c));
             s_.cages.add(killer_.cageOf[c]);
             s_.pointCages.add(killer_.cageOf[c]);
             if (haveDerived_) {
-                for (int i : derivedOf_[c]) s_.derived.add(i);
-                for (int i : derivedNear_[c]) s_.overlap.add(i);
+                s_.derived.addAll(derivedOf_.row(c));
+                s_.overlap.addAll(derivedNear_.row(c));
             }
         }
     }
@@ -692,13 +712,13 @@ private:
             }
             bool fits(const int*) const { return true; }
         };
-        if (cagesIn_.empty()) {  // the cages each unit holds, for the pending set
-            cagesIn_.assign(g_.units.size(), {});
-            for (std::size_t u = 0; u < g_.units.size(); ++u)
-                for (int c : g_.units[u])
-                    if (std::find(cagesIn_[u].begin(), cagesIn_[u].end(), killer_.cageOf[c]) == cagesIn_[u].end())
-                        cagesIn_[u].push_back(killer_.cageOf[c]);
+        if (!haveAcross_) {  // per cell, the cages of its units, for the pending set
+            acrossOf_.reset(g_.cells, killer_.cageCount());
+            for (int c = 0; c < g_.cells; ++c)
+                for (int u : g_.unitsOfCell[c])
+                    for (int x : g_.units[u]) acrossOf_.set(c, killer_.cageOf[x]);
             s_.across.fill(killer_.cageCount());
+            haveAcross_ = true;
         }
         Fillings f;
         AcrossUnits check;
@@ -841,16 +861,14 @@ private:
     const std::vector<SumGroup>& derived() {
         if (!haveDerived_) {
             derived_ = derivedGroups(g_, killer_, 5, 5);
-            derivedOf_.assign(g_.cells, {});
-            derivedNear_.assign(g_.cells, {});
-            for (std::size_t i = 0; i < derived_.size(); ++i) {
-                const int id = static_cast<int>(i);
+            const int n = static_cast<int>(derived_.size());
+            derivedOf_.reset(g_.cells, n);
+            derivedNear_.reset(g_.cells, n);
+            for (int i = 0; i < n; ++i)
                 for (int c : derived_[i].cells) {
-                    derivedOf_[c].push_back(id);
-                    for (int x : cages_[killer_.cageOf[c]].cells)
-                        if (derivedNear_[x].empty() || derivedNear_[x].back() != id) derivedNear_[x].push_back(id);
+                    derivedOf_.set(c, i);
+                    for (int x : cages_[killer_.cageOf[c]].cells) derivedNear_.set(x, i);
                 }
-            }
             s_.derived.fill(static_cast<int>(derived_.size()));
             s_.overlap.fill(static_cast<int>(derived_.size()));
             haveDerived_ = true;
@@ -862,10 +880,12 @@ private:
     const ComboTable& table_;
     Killer killer_;
     std::vector<SumGroup> cages_, derived_;
-    std::vector<std::vector<int>> derivedOf_;    // per cell, the derived groups holding it
-    std::vector<std::vector<int>> derivedNear_;  // per cell, the derived groups sharing a cage with it
-    std::vector<std::vector<int>> cagesIn_;      // per unit, the cages with a cell in it
+    BitRows unitsOf_;      // per cell, its units
+    BitRows derivedOf_;    // per cell, the derived groups holding it
+    BitRows derivedNear_;  // per cell, the derived groups sharing a cage with it
+    BitRows acrossOf_;     // per cell, the cages with a cell in one of its units
     bool haveDerived_ = false;
+    bool haveAcross_ = false;
     State s_;
     Grade progress_;  // level and technique counts so far
 };
