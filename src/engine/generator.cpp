@@ -347,7 +347,9 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
                             Grade& result) {
     const Geometry& g = *geometryFor(side_);
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
-    std::vector<std::pair<int, int>> pairs;
+    // Without repairs a trial's outcome depends on the cages alone, so a join
+    // that failed fails again until another join changes them: it is not graded twice.
+    std::vector<std::pair<int, int>> pairs, failed;
     for (int failures = 0; !(result.level == level && result.earned() && shapeFits(k, profile));) {
         if (failures == kJoinFailures) return false;
         // Adjacent cages that can join (no shared digit, not too large),
@@ -369,6 +371,10 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
             }
         if (pairs.empty()) return false;
         const auto [a, b] = pairs[rng_.below(static_cast<int>(pairs.size()))];
+        if (std::find(failed.begin(), failed.end(), std::make_pair(a, b)) != failed.end()) {
+            ++failures;
+            continue;
+        }
         Killer joined = k;
         for (int& c : joined.cageOf)
             if (c == b) c = a;
@@ -380,8 +386,10 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
                                            : (trial = grade(joined, level)).solved;
         if (!solved) {
             ++failures;
+            if (!profile.repair) failed.emplace_back(a, b);
             continue;
         }
+        failed.clear();
         k = std::move(joined);
         result = std::move(trial);
     }
