@@ -54,8 +54,13 @@ public:
     // Calls f with each member, ascending, until f returns true; returns whether it did.
     template <class F>
     bool any(F f) const {
+        return anyOf(nullptr, f);
+    }
+    // The same for the members that are also in within (words as ours), or all when it is null.
+    template <class F>
+    bool anyOf(const std::uint64_t* within, F f) const {
         for (std::size_t w = 0; w < words_.size(); ++w)
-            for (std::uint64_t bits = words_[w]; bits; bits &= bits - 1)
+            for (std::uint64_t bits = words_[w] & (within ? within[w] : ~std::uint64_t{0}); bits; bits &= bits - 1)
                 if (f(static_cast<int>(w * 64) + __builtin_ctzll(bits))) return true;
         return false;
     }
@@ -201,6 +206,11 @@ public:
         s_.singles.fill(g_.cells);
         s_.hidden.fill(static_cast<int>(g_.units.size()));
         s_.pointUnits.fill(static_cast<int>(g_.units.size()));
+        for (int k = 0; k < 3; ++k) {
+            s_.nakedSets[k].fill(static_cast<int>(g_.units.size()));
+            s_.hiddenSets[k].fill(static_cast<int>(g_.units.size()));
+        }
+        s_.fishDigits[0] = s_.fishDigits[1] = g_.all;
         unitsOf_.reset(g_.cells, static_cast<int>(g_.units.size()));
         for (int c = 0; c < g_.cells; ++c)
             for (int u : g_.unitsOfCell[c]) unitsOf_.set(c, u);
@@ -285,6 +295,12 @@ private:
         int placedCount = 0;
         std::vector<Mask> needed;  // per cage, the digits all its combinations hold
         Pending singles, hidden, cages, derived, pointUnits, pointCages, across, overlap;
+        // Per size 2..4, the units that naked (hidden) subsets look at again;
+        // per size 2..3, the digits whose fish are looked for again. They look
+        // only at candidates, which only shrink, so what found nothing finds
+        // nothing again until a candidate of it goes.
+        Pending nakedSets[3], hiddenSets[3];
+        Mask fishDigits[2] = {0, 0};
         bool broken = false;
     };
 
@@ -315,16 +331,23 @@ private:
 
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges() {
+        Mask gone = 0;  // digits that left some cell
         for (int c = 0; c < g_.cells; ++c) {
             if (c + 4 <= g_.cells && std::memcmp(&s_.cand[c], &s_.seen[c], 4 * sizeof(Mask)) == 0) {
                 c += 3;  // four unchanged cells at once
                 continue;
             }
             if (s_.cand[c] == s_.seen[c]) continue;
+            gone |= s_.seen[c] & static_cast<Mask>(~s_.cand[c]);
             s_.seen[c] = s_.cand[c];
             s_.singles.add(c);
-            s_.hidden.addAll(unitsOf_.row(c));
-            s_.pointUnits.addAll(unitsOf_.row(c));
+            const std::uint64_t* units = unitsOf_.row(c);
+            s_.hidden.addAll(units);
+            s_.pointUnits.addAll(units);
+            for (int k = 0; k < 3; ++k) {
+                s_.nakedSets[k].addAll(units);
+                s_.hiddenSets[k].addAll(units);
+            }
             if (haveAcross_) s_.across.addAll(acrossOf_.row(c));
             s_.cages.add(killer_.cageOf[c]);
             s_.pointCages.add(killer_.cageOf[c]);
@@ -333,6 +356,8 @@ private:
                 s_.overlap.addAll(derivedNear_.row(c));
             }
         }
+        s_.fishDigits[0] |= gone;
+        s_.fishDigits[1] |= gone;
     }
 
     bool remove(int cell, Mask digits) {
@@ -407,8 +432,7 @@ private:
     // The innie/outie groups of one kind, up to the first that makes progress.
     bool inniesOuties(GroupKind kind) {
         derived();
-        return s_.derived.any([&](int i) {
-            if (derived_[i].kind != kind) return false;
+        return s_.derived.anyOf(ofKind_.row(static_cast<int>(kind)), [&](int i) {
             s_.derived.drop(i);
             return filterOne(derived_[i]) != Filter::Same;
         });
@@ -499,7 +523,9 @@ private:
     // digits leave the unit's other cells.
     bool nakedSubsets(int k) {
         int small[kMaxSide];
-        for (const auto& unit : g_.units) {
+        Pending& pending = s_.nakedSets[k - 2];
+        return pending.any([&](int u) {
+            const auto& unit = g_.units[u];
             int open = 0, n = 0;
             for (int c : unit) {
                 const int count = popcount(s_.cand[c]);
@@ -507,8 +533,7 @@ private:
                 ++open;
                 if (count <= k) small[n++] = c;
             }
-            if (open <= k) continue;
-            const bool found = anySubset(n, k, [&](unsigned set) {
+            const bool found = open > k && anySubset(n, k, [&](unsigned set) {
                 Mask digits = 0;
                 for (unsigned b = set; b; b &= b - 1) digits |= s_.cand[small[__builtin_ctz(b)]];
                 if (popcount(digits) != k) return false;
@@ -521,9 +546,9 @@ private:
                 }
                 return progress;
             });
-            if (found) return true;
-        }
-        return false;
+            if (!found) pending.drop(u);
+            return found;
+        });
     }
 
     // k digits of a unit that only k cells can take: those cells lose every
@@ -531,7 +556,9 @@ private:
     bool hiddenSubsets(int k) {
         unsigned pos[kMaxSide];
         int digits[kMaxSide];
-        for (const auto& unit : g_.units) {
+        Pending& pending = s_.hiddenSets[k - 2];
+        return pending.any([&](int u) {
+            const auto& unit = g_.units[u];
             positionsOf(unit, pos);
             int open = 0, n = 0;
             for (int d = 0; d < g_.side; ++d) {
@@ -540,8 +567,7 @@ private:
                 ++open;
                 if (count <= k) digits[n++] = d;
             }
-            if (open <= k) continue;
-            const bool found = anySubset(n, k, [&](unsigned set) {
+            const bool found = open > k && anySubset(n, k, [&](unsigned set) {
                 unsigned cells = 0;
                 Mask keep = 0;
                 for (unsigned b = set; b; b &= b - 1) {
@@ -554,9 +580,9 @@ private:
                     if (remove(unit[__builtin_ctz(b)], static_cast<Mask>(~keep))) progress = true;
                 return progress;
             });
-            if (found) return true;
-        }
-        return false;
+            if (!found) pending.drop(u);
+            return found;
+        });
     }
 
     // ------------------------------------------------------------ LEVEL-4
@@ -567,8 +593,10 @@ private:
         const int side = g_.side;
         int lines[kMaxSide];
         unsigned pos[kMaxSide];
+        Mask& pending = s_.fishDigits[k - 2];
         for (int d = 1; d <= side; ++d) {
             const Mask bit = digitBit(d);
+            if (!(pending & bit)) continue;
             for (int orient = 0; orient < 2; ++orient) {
                 // Base lines: rows (orient 0) or columns (orient 1) with 2..k places.
                 int n = 0;
@@ -599,6 +627,7 @@ private:
                 });
                 if (found) return true;
             }
+            pending &= static_cast<Mask>(~bit);
         }
         return false;
     }
@@ -864,6 +893,8 @@ private:
             const int n = static_cast<int>(derived_.size());
             derivedOf_.reset(g_.cells, n);
             derivedNear_.reset(g_.cells, n);
+            ofKind_.reset(static_cast<int>(GroupKind::CageSplit) + 1, n);
+            for (int i = 0; i < n; ++i) ofKind_.set(static_cast<int>(derived_[i].kind), i);
             for (int i = 0; i < n; ++i)
                 for (int c : derived_[i].cells) {
                     derivedOf_.set(c, i);
@@ -883,6 +914,7 @@ private:
     BitRows unitsOf_;      // per cell, its units
     BitRows derivedOf_;    // per cell, the derived groups holding it
     BitRows derivedNear_;  // per cell, the derived groups sharing a cage with it
+    BitRows ofKind_;       // per group kind, the derived groups of that kind
     BitRows acrossOf_;     // per cell, the cages with a cell in one of its units
     bool haveDerived_ = false;
     bool haveAcross_ = false;
