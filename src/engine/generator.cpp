@@ -274,9 +274,12 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // one-cell cages, a cell is split off a stuck cage.
         const std::vector<int> size = cageSizes(k);
         order.clear();
+        std::vector<char> stuck(size.size(), 0);
         for (std::size_t c = 0; c < k.cageOf.size(); ++c)
-            if (result.grid[c] == 0 && std::find(order.begin(), order.end(), k.cageOf[c]) == order.end())
+            if (result.grid[c] == 0 && !stuck[k.cageOf[c]]) {
+                stuck[k.cageOf[c]] = 1;
                 order.push_back(k.cageOf[c]);
+            }
         for (std::size_t i = order.size(); i > 1; --i)
             std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
