@@ -231,8 +231,9 @@ public:
     }
 
     void setClues(const Killer& k) {
-        killer_ = k;
-        // The cages, keeping the storage of the ones before.
+        // The cages, keeping the storage of the ones before, which stay in
+        // spare_ until the cages kept are matched.
+        spare_.swap(cages_);
         cages_.resize(k.cageCount());
         for (int c = 0; c < k.cageCount(); ++c) {
             cages_[c].cells.clear();
@@ -241,12 +242,31 @@ public:
             cages_[c].kind = GroupKind::Cage;
         }
         for (int i = 0; i < g_.cells; ++i) cages_[k.cageOf[i]].cells.push_back(i);
-        s_.needed.assign(cages_.size(), 0);
-        s_.cages.fill(k.cageCount());
-        s_.pointCages.fill(k.cageCount());
+        keepWhatIsKnown();
+        killer_ = k;
         haveAcross_ = false;
         derived_.clear();
         haveDerived_ = false;
+    }
+
+    // A cage that the new clues keep, same cells and sum, keeps what the solve
+    // knows of it: the digits it needs, and whether the level-1 and level-2
+    // techniques must look at it again. Every other cage is looked at afresh.
+    void keepWhatIsKnown() {
+        const std::vector<Mask> needed = s_.needed;
+        const Pending cages = s_.cages, pointCages = s_.pointCages;
+        const int count = static_cast<int>(cages_.size());
+        s_.needed.assign(count, 0);
+        s_.cages.fill(count);
+        s_.pointCages.fill(count);
+        if (killer_.cageOf.empty()) return;  // no clues before
+        for (int c = 0; c < count; ++c) {
+            const int old = killer_.cageOf[cages_[c].cells.front()];
+            if (spare_[old].sum != cages_[c].sum || spare_[old].cells != cages_[c].cells) continue;
+            s_.needed[c] = needed[old];
+            if (!cages.has(old)) s_.cages.drop(c);
+            if (!pointCages.has(old)) s_.pointCages.drop(c);
+        }
     }
 
     const std::vector<Mask>& candidates() const { return s_.cand; }
@@ -911,6 +931,7 @@ private:
     const ComboTable& table_;
     Killer killer_;
     std::vector<SumGroup> cages_, derived_;
+    std::vector<SumGroup> spare_;  // the cages of the clues before
     BitRows unitsOf_;      // per cell, its units
     BitRows derivedOf_;    // per cell, the derived groups holding it
     BitRows derivedNear_;  // per cell, the derived groups sharing a cage with it
