@@ -211,9 +211,10 @@ public:
             s_.hiddenSets[k].fill(static_cast<int>(g_.units.size()));
         }
         s_.fishDigits[0] = s_.fishDigits[1] = g_.all;
-        unitsOf_.reset(g_.cells, static_cast<int>(g_.units.size()));
+        static_assert(3 * kMaxSide <= 64, "the units of a grid fit one word");
+        unitsOf_.assign(g_.cells, 0);
         for (int c = 0; c < g_.cells; ++c)
-            for (int u : g_.unitsOfCell[c]) unitsOf_.set(c, u);
+            for (int u : g_.unitsOfCell[c]) unitsOf_[c] |= std::uint64_t{1} << u;
         setClues(k);
     }
 
@@ -352,6 +353,7 @@ private:
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges() {
         Mask gone = 0;  // digits that left some cell
+        std::uint64_t units = 0;  // units that some changed cell lies in
         for (int c = 0; c < g_.cells; ++c) {
             if (c + 4 <= g_.cells && std::memcmp(&s_.cand[c], &s_.seen[c], 4 * sizeof(Mask)) == 0) {
                 c += 3;  // four unchanged cells at once
@@ -361,13 +363,7 @@ private:
             gone |= s_.seen[c] & static_cast<Mask>(~s_.cand[c]);
             s_.seen[c] = s_.cand[c];
             s_.singles.add(c);
-            const std::uint64_t* units = unitsOf_.row(c);
-            s_.hidden.addAll(units);
-            s_.pointUnits.addAll(units);
-            for (int k = 0; k < 3; ++k) {
-                s_.nakedSets[k].addAll(units);
-                s_.hiddenSets[k].addAll(units);
-            }
+            units |= unitsOf_[c];
             if (haveAcross_) s_.across.addAll(acrossOf_.row(c));
             s_.cages.add(killer_.cageOf[c]);
             s_.pointCages.add(killer_.cageOf[c]);
@@ -376,6 +372,9 @@ private:
                 s_.overlap.addAll(derivedNear_.row(c));
             }
         }
+        for (Pending* p : {&s_.hidden, &s_.pointUnits, &s_.nakedSets[0], &s_.nakedSets[1], &s_.nakedSets[2],
+                           &s_.hiddenSets[0], &s_.hiddenSets[1], &s_.hiddenSets[2]})
+            p->addAll(&units);
         s_.fishDigits[0] |= gone;
         s_.fishDigits[1] |= gone;
     }
@@ -932,7 +931,7 @@ private:
     Killer killer_;
     std::vector<SumGroup> cages_, derived_;
     std::vector<SumGroup> spare_;  // the cages of the clues before
-    BitRows unitsOf_;      // per cell, its units
+    std::vector<std::uint64_t> unitsOf_;  // per cell, its units as bits
     BitRows derivedOf_;    // per cell, the derived groups holding it
     BitRows derivedNear_;  // per cell, the derived groups sharing a cage with it
     BitRows ofKind_;       // per group kind, the derived groups of that kind
