@@ -323,22 +323,33 @@ bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const
         if (found[c] == 0) stuck.push_back(c);
     for (std::size_t i = stuck.size(); i > 1; --i)
         std::swap(stuck[i - 1], stuck[rng_.below(static_cast<int>(i))]);
+    // Whether cage from stays connected without cell x.
+    std::vector<char> reached(g.cells, 0);
+    std::vector<int> reach;
+    auto staysConnected = [&](int from, int x) {
+        std::fill(reached.begin(), reached.end(), 0);
+        reach.clear();
+        for (int c = 0; c < g.cells && reach.empty(); ++c)
+            if (k.cageOf[c] == from && c != x) reach.push_back(c);
+        if (reach.empty()) return true;
+        reached[reach[0]] = 1;
+        for (std::size_t i = 0; i < reach.size(); ++i)
+            for (int y : g.neighbours(reach[i]))
+                if (k.cageOf[y] == from && y != x && !reached[y]) {
+                    reached[y] = 1;
+                    reach.push_back(y);
+                }
+        return static_cast<int>(reach.size()) == size[from] - 1;
+    };
     for (int x : stuck) {
         const int from = k.cageOf[x];
         if (size[from] - 1 < profile.minSize) continue;
+        int connected = -1;  // not yet known
         for (int n : g.neighbours(x)) {
             const int to = k.cageOf[n];
             if (to == from || size[to] >= maxSize || (digits[to] & digitBit(solution[x]))) continue;
-            // The cage left behind must stay connected.
-            std::vector<int> rest, reach;
-            for (int c = 0; c < g.cells; ++c)
-                if (k.cageOf[c] == from && c != x) rest.push_back(c);
-            reach.push_back(rest.front());
-            for (std::size_t i = 0; i < reach.size(); ++i)
-                for (int y : g.neighbours(reach[i]))
-                    if (k.cageOf[y] == from && y != x && std::find(reach.begin(), reach.end(), y) == reach.end())
-                        reach.push_back(y);
-            if (reach.size() != rest.size()) continue;
+            if (connected < 0) connected = staysConnected(from, x);
+            if (!connected) break;
             k.cageOf[x] = to;
             return true;
         }
