@@ -200,9 +200,23 @@ int Grade::steps() const {
 class Human {
 public:
     explicit Human(const Killer& k) : g_(*geometryFor(k.side)), table_(comboTableFor(k.side)) {
+        static_assert(3 * kMaxSide <= 64, "the units of a grid fit one word");
+        unitsOf_.assign(g_.cells, 0);
+        for (int c = 0; c < g_.cells; ++c)
+            for (int u : g_.unitsOfCell[c]) unitsOf_[c] |= std::uint64_t{1} << u;
+        restart(k);
+    }
+
+    int side() const { return g_.side; }
+
+    // A fresh solve of other clues on a grid of the same side, in the storage
+    // of the solve before.
+    void restart(const Killer& k) {
         s_.cand.assign(g_.cells, g_.all);
         s_.seen = s_.cand;
         s_.placed.assign(g_.cells, 0);
+        s_.placedCount = 0;
+        s_.broken = false;
         s_.singles.fill(g_.cells);
         s_.hidden.fill(static_cast<int>(g_.units.size()));
         s_.pointUnits.fill(static_cast<int>(g_.units.size()));
@@ -211,10 +225,8 @@ public:
             s_.hiddenSets[k].fill(static_cast<int>(g_.units.size()));
         }
         s_.fishDigits[0] = s_.fishDigits[1] = g_.all;
-        static_assert(3 * kMaxSide <= 64, "the units of a grid fit one word");
-        unitsOf_.assign(g_.cells, 0);
-        for (int c = 0; c < g_.cells; ++c)
-            for (int u : g_.unitsOfCell[c]) unitsOf_[c] |= std::uint64_t{1} << u;
+        progress_ = Grade{};
+        killer_.cageOf.clear();  // nothing is known of any cage
         setClues(k);
     }
 
@@ -236,8 +248,11 @@ public:
         // spare_ until the cages kept are matched.
         spare_.swap(cages_);
         cages_.resize(k.cageCount());
+        int size[kMaxCells] = {};
+        for (int c : k.cageOf) ++size[c];
         for (int c = 0; c < k.cageCount(); ++c) {
             cages_[c].cells.clear();
+            cages_[c].cells.reserve(size[c]);
             cages_[c].sum = k.sums[c];
             cages_[c].distinct = true;
             cages_[c].kind = GroupKind::Cage;
@@ -961,6 +976,12 @@ Grader::Grader(const Killer& killer) {
 }
 
 Grader::~Grader() = default;
+
+void Grader::restart(const Killer& killer) {
+    if (!checkKiller(killer).empty()) human_.reset();
+    else if (human_ && human_->side() == killer.side) human_->restart(killer);
+    else human_ = std::make_unique<Human>(killer);
+}
 
 void Grader::refine(const Killer& killer) {
     if (human_) human_->setClues(killer);
