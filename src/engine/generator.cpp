@@ -241,6 +241,12 @@ bool Generator::splitCage(Killer& k, int cage, int low, int high) {
     return false;
 }
 
+Grader& Generator::reuse(std::unique_ptr<Grader>& slot, const Killer& k) {
+    if (slot) slot->restart(k);
+    else slot = std::make_unique<Grader>(k);
+    return *slot;
+}
+
 static void renumber(Killer& k, const std::vector<int>& solution) {
     k.cageOf = canonicalNumbers(k.cageOf);
     int count = 0;
@@ -258,13 +264,13 @@ static std::vector<int> cageSizes(const Killer& k) {
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
                                     int level, Grade& result) {
     std::vector<int> order;
-    auto grader = std::make_unique<Grader>(k);
+    Grader* grader = &reuse(solving_, k);
     bool fresh = true;  // the solve covers only the present clues
     for (int round = 0; round < 60; ++round) {
         result = grader->run(level);
         if (result.solved) {
             // The continued solve may have used harder steps than a fresh one needs.
-            if (!fresh) result = grade(k, level);
+            if (!fresh) result = reuse(fresh_, k).run(level);
             return result.solved;
         }
         if (result.contradiction) return false;
@@ -302,7 +308,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // the solve starts again.
         if (!moveStuckCell(k, solution, result.grid, profile)) return false;
         renumber(k, solution);
-        grader = std::make_unique<Grader>(k);
+        grader->restart(k);
         fresh = true;
     }
     return false;
@@ -397,7 +403,7 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
         // profile says so repaired by splitting where the grader gets stuck.
         Grade trial;
         const bool solved = profile.repair ? simplifyUntilGraded(joined, solution, profile, level, trial)
-                                           : (trial = grade(joined, level)).solved;
+                                           : (trial = reuse(fresh_, joined).run(level)).solved;
         if (!solved) {
             ++failures;
             if (!profile.repair) failed.emplace_back(a, b);
