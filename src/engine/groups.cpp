@@ -272,7 +272,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
 // differ too much for a branch predictor to learn them, and mispredictions
 // cost more than the few extra operations.
 static inline Mask ifSingle(Mask m) {
-    return static_cast<Mask>(m & -static_cast<Mask>(singleBit(m)));
+    return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
 }
 
 static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& table, Mask* required) {

@@ -47,7 +47,7 @@ void Solver::touch(int cell) {
 }
 
 static inline Mask ifSingle(Mask m) {
-    return static_cast<Mask>(m & -static_cast<Mask>(singleBit(m)));
+    return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
 }
 
 bool Solver::runUnit(Mask* c, int u) {
@@ -232,14 +232,21 @@ void Solver::search(int depth, int branchCell) {
         if (!propagate(c)) return;
     }
     // Branch on a cell with fewest candidates, and among those on one in the
-    // most groups: its digit settles the most, so the tree stays small.
-    int best = -1, bestScore = 0;
+    // most groups: its digit settles the most, so the tree stays small. Cells
+    // with two candidates are the common case and are found without counting.
+    int best = -1;
     for (int i = 0; i < cells; ++i) {
-        const int n = popcount(c[i]);
-        const int score = n * kMaxCells - degree_[i];
-        if (n > 1 && (best < 0 || score < bestScore)) {
-            best = i;
-            bestScore = score;
+        const unsigned rest = c[i] & (c[i] - 1u);
+        if (rest && singleBit(rest) && (best < 0 || degree_[i] > degree_[best])) best = i;
+    }
+    if (best < 0) {
+        int fewest = 99;
+        for (int i = 0; i < cells; ++i) {
+            const int n = popcount(c[i]);
+            if (n > 1 && (n < fewest || (n == fewest && degree_[i] > degree_[best]))) {
+                best = i;
+                fewest = n;
+            }
         }
     }
     if (best < 0) {
