@@ -94,25 +94,27 @@ public:
     explicit SetIndex(std::size_t capacity) {
         std::size_t n = 64;
         while (n < 2 * capacity) n *= 2;
-        hashes_.resize(n);
+        mask_ = n - 1;
+        hashes_.reset(new std::uint64_t[n]);  // read only where a value is set
         values_.assign(n, -1);
     }
     // The first value with an equal hash for which same(value) holds, or -1.
     template <class Same>
     int find(std::uint64_t hash, Same same) const {
-        for (std::size_t i = hash & (hashes_.size() - 1); values_[i] != -1; i = (i + 1) & (hashes_.size() - 1))
+        for (std::size_t i = hash & mask_; values_[i] != -1; i = (i + 1) & mask_)
             if (hashes_[i] == hash && same(values_[i])) return values_[i];
         return -1;
     }
     void insert(std::uint64_t hash, int value) {
-        std::size_t i = hash & (hashes_.size() - 1);
-        while (values_[i] != -1) i = (i + 1) & (hashes_.size() - 1);
+        std::size_t i = hash & mask_;
+        while (values_[i] != -1) i = (i + 1) & mask_;
         hashes_[i] = hash;
         values_[i] = value;
     }
 
 private:
-    std::vector<std::uint64_t> hashes_;
+    std::size_t mask_ = 0;
+    std::unique_ptr<std::uint64_t[]> hashes_;
     std::vector<int> values_;
 };
 }  // namespace
