@@ -32,8 +32,9 @@ const ComboTable& comboTableFor(int side) {
     return *cache[side];
 }
 
+// For two different cells: whether they share a row, column, box or cage.
 static bool mustDiffer(const Geometry& g, const Killer& k, int a, int b) {
-    return g.sees(a, b) || k.cageOf[a] == k.cageOf[b];
+    return (g.unitBits[a] & g.unitBits[b]) != 0 || k.cageOf[a] == k.cageOf[b];
 }
 
 static bool allDiffer(const Geometry& g, const Killer& k, const int* cells, int n) {
@@ -142,7 +143,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     for (int c = 0; c < cageCount; ++c)
         index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
     std::vector<SumGroup> out;
-    out.reserve(4 * regions.size());
+    out.reserve(2 * studied);  // an innie and an outie group per region at most
     // Adds the group unless it is too large, a cage, or known already (then
     // only its kind may become an easier one). cells must be ascending.
     auto add = [&](const int* cells, int n, int sum, GroupKind kind) {
@@ -190,7 +191,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
         }
     };
     auto leaveAll = [&]() {
-        for (int i = 0; i < nTouched; ++i) inside[touched[i]] = 0;
+        std::fill(inside.begin(), inside.end(), 0);  // a plain sweep: no loop on the touched count to mispredict
         nTouched = 0;
     };
     // Adds the innies and outies of the region that touched/inside describe;
