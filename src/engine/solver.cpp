@@ -97,6 +97,73 @@ bool Solver::runUnit(Mask* c, int u) {
     return true;
 }
 
+// Filters a distinct group through the combinations of its open cells: the
+// digits placed in it are set aside with their sum, which leaves fewer and
+// shorter combinations to try than the whole group has. Otherwise as
+// filterGroup, required included (placed digits are in it).
+static Filter filterOpen(Mask* c, const SumGroup& s, const ComboTable& table, Mask* required) {
+    if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return Filter::Broken;
+    // The open cells' candidates four to a word, 16 bits a cell; spare lanes
+    // hold every digit so that they meet any combination.
+    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    std::uint64_t packed[4] = {~kHigh, ~kHigh, ~kHigh, ~kHigh};
+    int open[kMaxSide], n = 0, sum = s.sum;
+    Mask fixed = 0, clash = 0, present = 0;
+    for (int x : s.cells) {
+        const Mask m = c[x];
+        if (singleBit(m)) {
+            clash |= fixed & m;
+            fixed |= m;
+            sum -= digitOf(m);
+            continue;
+        }
+        present |= m;
+        packed[n / 4] &= ~(std::uint64_t{0xFFFF} << 16 * (n % 4));
+        packed[n / 4] |= std::uint64_t{m} << 16 * (n % 4);
+        open[n++] = x;
+    }
+    if (clash) return Filter::Broken;
+    Mask allowed = 0, needed = static_cast<Mask>(~0u);
+    for (Mask combo : table.combos(n, sum)) {
+        // It must miss the placed digits, use only candidates of the open
+        // cells and meet every open cell (no lane of packed & combo is zero).
+        std::uint64_t zero = 0;
+        for (int w = 0; w < (n + 3) / 4; ++w) {
+            const std::uint64_t v = packed[w] & combo * kLow;
+            zero |= (v - kLow) & ~v & kHigh;
+        }
+        const bool fits = (combo & (fixed | ~present)) == 0 && zero == 0;
+        const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
+        allowed |= combo & take;
+        needed &= static_cast<Mask>(combo | ~take);
+    }
+    if (!allowed) return Filter::Broken;
+    *required = needed | fixed;
+    bool changed = false;
+    for (int i = 0; i < n; ++i) {
+        const Mask keep = c[open[i]] & allowed;
+        if (!keep) return Filter::Broken;
+        changed |= keep != c[open[i]];
+        c[open[i]] = keep;
+    }
+    // A digit every combination holds with one place left goes there.
+    for (Mask rest = needed; rest; rest &= rest - 1) {
+        const Mask bit = rest & -rest;
+        int where = -1, count = 0;
+        for (int i = 0; i < n; ++i)
+            if (c[open[i]] & bit) {
+                where = open[i];
+                ++count;
+            }
+        if (count == 0) return Filter::Broken;
+        if (count == 1 && c[where] != bit) {
+            c[where] = bit;
+            changed = true;
+        }
+    }
+    return changed ? Filter::Changed : Filter::Same;
+}
+
 bool Solver::runGroup(Mask* c, int i) {
     const SumGroup& s = groups_[i];
     const int n = static_cast<int>(s.cells.size());
@@ -117,7 +184,7 @@ bool Solver::runGroup(Mask* c, int i) {
     Mask before[kMaxCells];
     for (int j = 0; j < n; ++j) before[j] = c[s.cells[j]];
     Mask required = 0;
-    const Filter f = filterGroup(c, s, *table_, &required);
+    const Filter f = s.distinct ? filterOpen(c, s, *table_, &required) : filterGroup(c, s, *table_, &required);
     if (f == Filter::Broken) return false;
     if (f == Filter::Changed)
         for (int j = 0; j < n; ++j)
