@@ -99,10 +99,10 @@ bool Solver::runUnit(Mask* c, int u) {
 
 // Filters a distinct group through the combinations of its open cells: the
 // digits placed in it are set aside with their sum, which leaves fewer and
-// shorter combinations to try than the whole group has. Otherwise as
-// filterGroup, required included (placed digits are in it).
-static Filter filterOpen(Mask* c, const SumGroup& s, const ComboTable& table, Mask* required) {
-    if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return Filter::Broken;
+// shorter combinations to try than the whole group has. False when no
+// combination fits; required receives the open digits that all that fit hold.
+bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required) {
+    if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return false;
     // The open cells' candidates four to a word, 16 bits a cell; spare lanes
     // hold every digit so that they meet any combination.
     constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
@@ -122,9 +122,11 @@ static Filter filterOpen(Mask* c, const SumGroup& s, const ComboTable& table, Ma
         packed[n / 4] |= std::uint64_t{m} << 16 * (n % 4);
         open[n++] = x;
     }
-    if (clash) return Filter::Broken;
+    *required = 0;
+    if (clash) return false;
+    if (n == 0) return sum == 0;  // placed throughout: only the sum is left to check
     Mask allowed = 0, needed = static_cast<Mask>(~0u);
-    for (Mask combo : table.combos(n, sum)) {
+    for (Mask combo : table_->combos(n, sum)) {
         // It must miss the placed digits, use only candidates of the open
         // cells and meet every open cell (no lane of packed & combo is zero).
         std::uint64_t zero = 0;
@@ -137,14 +139,15 @@ static Filter filterOpen(Mask* c, const SumGroup& s, const ComboTable& table, Ma
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);
     }
-    if (!allowed) return Filter::Broken;
-    *required = needed | fixed;
-    bool changed = false;
+    if (!allowed) return false;
+    *required = needed;
     for (int i = 0; i < n; ++i) {
         const Mask keep = c[open[i]] & allowed;
-        if (!keep) return Filter::Broken;
-        changed |= keep != c[open[i]];
-        c[open[i]] = keep;
+        if (!keep) return false;
+        if (keep != c[open[i]]) {
+            c[open[i]] = keep;
+            touch(open[i]);
+        }
     }
     // A digit every combination holds with one place left goes there.
     for (Mask rest = needed; rest; rest &= rest - 1) {
@@ -155,40 +158,31 @@ static Filter filterOpen(Mask* c, const SumGroup& s, const ComboTable& table, Ma
                 where = open[i];
                 ++count;
             }
-        if (count == 0) return Filter::Broken;
+        if (count == 0) return false;
         if (count == 1 && c[where] != bit) {
             c[where] = bit;
-            changed = true;
+            touch(where);
         }
     }
-    return changed ? Filter::Changed : Filter::Same;
+    return true;
 }
 
 bool Solver::runGroup(Mask* c, int i) {
     const SumGroup& s = groups_[i];
-    const int n = static_cast<int>(s.cells.size());
-    Mask settled = 0;  // digits placed in the group already
-    if (s.distinct) {
-        // Once every cell is placed only the digits and their sum remain to check.
-        bool placed = true;
-        Mask digits = 0;
-        int sum = 0;
-        for (int x : s.cells) {
-            placed &= singleBit(c[x]);
-            digits |= c[x];
-            settled |= ifSingle(c[x]);
-            sum += __builtin_ctz(c[x] | 0x10000u) + 1;
-        }
-        if (placed) return sum == s.sum && popcount(digits) == n;
+    if (!s.distinct) {
+        // Cells that may repeat a digit: filtered by search or bounds, with
+        // no digits that the group must hold.
+        const int n = static_cast<int>(s.cells.size());
+        Mask before[kMaxCells];
+        for (int j = 0; j < n; ++j) before[j] = c[s.cells[j]];
+        const Filter f = filterGroup(c, s, *table_);
+        if (f == Filter::Changed)
+            for (int j = 0; j < n; ++j)
+                if (c[s.cells[j]] != before[j]) touch(s.cells[j]);
+        return f != Filter::Broken;
     }
-    Mask before[kMaxCells];
-    for (int j = 0; j < n; ++j) before[j] = c[s.cells[j]];
     Mask required = 0;
-    const Filter f = s.distinct ? filterOpen(c, s, *table_, &required) : filterGroup(c, s, *table_, &required);
-    if (f == Filter::Broken) return false;
-    if (f == Filter::Changed)
-        for (int j = 0; j < n; ++j)
-            if (c[s.cells[j]] != before[j]) touch(s.cells[j]);
+    if (!filterOpen(c, s, &required)) return false;
     // A digit the group must hold, with all its places in one row, column or
     // box, leaves the rest of that unit. Digits are gathered per unit first,
     // so that each unit is swept once.
@@ -206,7 +200,7 @@ bool Solver::runGroup(Mask* c, int i) {
         elim[found++] = bit;
     };
     const std::uint64_t* unitBits = g.unitBits.data();
-    for (required &= static_cast<Mask>(~settled); required; required &= required - 1) {
+    for (; required; required &= required - 1) {
         const Mask bit = required & -required;
         std::uint64_t touched = 0;
         int places = 0, first = 0;
