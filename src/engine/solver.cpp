@@ -100,14 +100,16 @@ bool Solver::runUnit(Mask* c, int u) {
 // Filters a distinct group through the combinations of its open cells: the
 // digits placed in it are set aside with their sum, which leaves fewer and
 // shorter combinations to try than the whole group has. False when no
-// combination fits; required receives the open digits that all that fit hold.
-bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required) {
+// combination fits; required receives the open digits that all that fit hold,
+// open[0..n) the open cells.
+bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, int& n) {
     if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return false;
     // The open cells' candidates four to a word, 16 bits a cell; spare lanes
     // hold every digit so that they meet any combination.
     constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
     std::uint64_t packed[4] = {~kHigh, ~kHigh, ~kHigh, ~kHigh};
-    int open[kMaxSide], n = 0, sum = s.sum;
+    int sum = s.sum;
+    n = 0;
     Mask fixed = 0, clash = 0, present = 0;
     for (int x : s.cells) {
         const Mask m = c[x];
@@ -182,7 +184,8 @@ bool Solver::runGroup(Mask* c, int i) {
         return f != Filter::Broken;
     }
     Mask required = 0;
-    if (!filterOpen(c, s, &required)) return false;
+    int open[kMaxSide], n = 0;
+    if (!filterOpen(c, s, &required, open, n)) return false;
     // A digit the group must hold, with all its places in one row, column or
     // box, leaves the rest of that unit. Digits are gathered per unit first,
     // so that each unit is swept once.
@@ -204,7 +207,8 @@ bool Solver::runGroup(Mask* c, int i) {
         const Mask bit = required & -required;
         std::uint64_t touched = 0;
         int places = 0, first = 0;
-        for (int x : s.cells) {
+        for (int j = 0; j < n; ++j) {
+            const int x = open[j];
             const bool has = (c[x] & bit) != 0;
             touched |= unitBits[x] & -static_cast<std::uint64_t>(has);
             places += has;
@@ -217,7 +221,7 @@ bool Solver::runGroup(Mask* c, int i) {
     }
     if (found == 0) return true;
     ++token_;
-    for (int x : s.cells) mark_[x] = token_;
+    for (int j = 0; j < n; ++j) mark_[open[j]] = token_;  // placed cells hold no digit of elim
     for (int k = 0; k < found; ++k)
         for (int x : g.units[units[k]]) {
             const Mask hit = c[x] & elim[k];

@@ -51,7 +51,7 @@ private:
     void addDerivedGroups(int minUnits, int maxUnits);
     void touch(int cell);
     bool runUnit(Mask* cand, int unit);
-    bool filterOpen(Mask* cand, const SumGroup& group, Mask* required);
+    bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n);
     bool runGroup(Mask* cand, int group);
     bool propagate(Mask* cand);
     void search(int depth, int branchCell);
