@@ -78,7 +78,7 @@ public:
         bits_.assign(cells * words_, 0);
     }
     void set(int cell, int member) { bits_[cell * words_ + (member >> 6)] |= std::uint64_t{1} << (member & 63); }
-    const std::uint64_t* row(int cell) const { return &bits_[cell * words_]; }
+    const std::uint64_t* row(int cell) const { return bits_.data() + cell * words_; }  // no words: no members
 
 private:
     std::size_t words_ = 0;
