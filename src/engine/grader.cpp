@@ -69,8 +69,8 @@ private:
     std::vector<std::uint64_t> words_;
 };
 
-// Per cell, a set of small numbers (groups, units, cages) as bit words, laid
-// out as Pending's words so that a changed cell adds its row with a few ORs.
+// A row of small numbers (groups, cages) per cell or per group kind, as bit
+// words laid out as Pending's, so that a changed cell adds its row with a few ORs.
 class BitRows {
 public:
     void reset(int cells, int members) {
