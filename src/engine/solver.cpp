@@ -41,9 +41,11 @@ void Solver::buildLists() {
         for (std::size_t w = 0; w < words_; ++w) degree_[c] += popcount64(cellBits_[c * words_ + w]);
 }
 
-void Solver::touch(int cell) {
+void Solver::touch(int cell, bool changed) {
+    // Without a branch, for callers whose cells change unpredictably.
     const std::uint64_t* bits = &cellBits_[cell * words_];
-    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w];
+    const std::uint64_t all = -static_cast<std::uint64_t>(changed);
+    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w] & all;
 }
 
 static inline Mask ifSingle(Mask m) {
@@ -72,10 +74,8 @@ bool Solver::runUnit(Mask* c, int u) {
             const Mask single = ifSingle(m);
             const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
             empty |= n == 0;
-            if (n != m) {
-                c[x] = n;
-                touch(x);
-            }
+            c[x] = n;
+            touch(x, n != m);
             const Mask open = static_cast<Mask>(n & ~single);
             twice |= once & open;
             once |= open;
