@@ -241,6 +241,12 @@ bool Generator::splitCage(Killer& k, int cage, int low, int high) {
     return false;
 }
 
+Grader& Generator::reuse(std::unique_ptr<Grader>& slot, const Killer& k) {
+    if (slot) slot->restart(k);
+    else slot = std::make_unique<Grader>(k);
+    return *slot;
+}
+
 static void renumber(Killer& k, const std::vector<int>& solution) {
     k.cageOf = canonicalNumbers(k.cageOf);
     int count = 0;
@@ -258,13 +264,13 @@ static std::vector<int> cageSizes(const Killer& k) {
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
                                     int level, Grade& result) {
     std::vector<int> order;
-    auto grader = std::make_unique<Grader>(k);
+    Grader* grader = &reuse(solving_, k);
     bool fresh = true;  // the solve covers only the present clues
     for (int round = 0; round < 60; ++round) {
         result = grader->run(level);
         if (result.solved) {
             // The continued solve may have used harder steps than a fresh one needs.
-            if (!fresh) result = grade(k, level);
+            if (!fresh) result = reuse(fresh_, k).run(level);
             return result.solved;
         }
         if (result.contradiction) return false;
@@ -274,9 +280,12 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // one-cell cages, a cell is split off a stuck cage.
         const std::vector<int> size = cageSizes(k);
         order.clear();
+        std::vector<char> stuck(size.size(), 0);
         for (std::size_t c = 0; c < k.cageOf.size(); ++c)
-            if (result.grid[c] == 0 && std::find(order.begin(), order.end(), k.cageOf[c]) == order.end())
+            if (result.grid[c] == 0 && !stuck[k.cageOf[c]]) {
+                stuck[k.cageOf[c]] = 1;
                 order.push_back(k.cageOf[c]);
+            }
         for (std::size_t i = order.size(); i > 1; --i)
             std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
@@ -299,7 +308,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // the solve starts again.
         if (!moveStuckCell(k, solution, result.grid, profile)) return false;
         renumber(k, solution);
-        grader = std::make_unique<Grader>(k);
+        grader->restart(k);
         fresh = true;
     }
     return false;
@@ -320,22 +329,33 @@ bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const
         if (found[c] == 0) stuck.push_back(c);
     for (std::size_t i = stuck.size(); i > 1; --i)
         std::swap(stuck[i - 1], stuck[rng_.below(static_cast<int>(i))]);
+    // Whether cage from stays connected without cell x.
+    std::vector<char> reached(g.cells, 0);
+    std::vector<int> reach;
+    auto staysConnected = [&](int from, int x) {
+        std::fill(reached.begin(), reached.end(), 0);
+        reach.clear();
+        for (int c = 0; c < g.cells && reach.empty(); ++c)
+            if (k.cageOf[c] == from && c != x) reach.push_back(c);
+        if (reach.empty()) return true;
+        reached[reach[0]] = 1;
+        for (std::size_t i = 0; i < reach.size(); ++i)
+            for (int y : g.neighbours(reach[i]))
+                if (k.cageOf[y] == from && y != x && !reached[y]) {
+                    reached[y] = 1;
+                    reach.push_back(y);
+                }
+        return static_cast<int>(reach.size()) == size[from] - 1;
+    };
     for (int x : stuck) {
         const int from = k.cageOf[x];
         if (size[from] - 1 < profile.minSize) continue;
+        int connected = -1;  // not yet known
         for (int n : g.neighbours(x)) {
             const int to = k.cageOf[n];
             if (to == from || size[to] >= maxSize || (digits[to] & digitBit(solution[x]))) continue;
-            // The cage left behind must stay connected.
-            std::vector<int> rest, reach;
-            for (int c = 0; c < g.cells; ++c)
-                if (k.cageOf[c] == from && c != x) rest.push_back(c);
-            reach.push_back(rest.front());
-            for (std::size_t i = 0; i < reach.size(); ++i)
-                for (int y : g.neighbours(reach[i]))
-                    if (k.cageOf[y] == from && y != x && std::find(reach.begin(), reach.end(), y) == reach.end())
-                        reach.push_back(y);
-            if (reach.size() != rest.size()) continue;
+            if (connected < 0) connected = staysConnected(from, x);
+            if (!connected) break;
             k.cageOf[x] = to;
             return true;
         }
@@ -347,7 +367,9 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
                             Grade& result) {
     const Geometry& g = *geometryFor(side_);
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
-    std::vector<std::pair<int, int>> pairs;
+    // Without repairs a trial's outcome depends on the cages alone, so a join
+    // that failed fails again until another join changes them: it is not graded twice.
+    std::vector<std::pair<int, int>> pairs, failed;
     for (int failures = 0; !(result.level == level && result.earned() && shapeFits(k, profile));) {
         if (failures == kJoinFailures) return false;
         // Adjacent cages that can join (no shared digit, not too large),
@@ -369,6 +391,10 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
             }
         if (pairs.empty()) return false;
         const auto [a, b] = pairs[rng_.below(static_cast<int>(pairs.size()))];
+        if (std::find(failed.begin(), failed.end(), std::make_pair(a, b)) != failed.end()) {
+            ++failures;
+            continue;
+        }
         Killer joined = k;
         for (int& c : joined.cageOf)
             if (c == b) c = a;
@@ -377,11 +403,13 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
         // profile says so repaired by splitting where the grader gets stuck.
         Grade trial;
         const bool solved = profile.repair ? simplifyUntilGraded(joined, solution, profile, level, trial)
-                                           : (trial = grade(joined, level)).solved;
+                                           : (trial = reuse(fresh_, joined).run(level)).solved;
         if (!solved) {
             ++failures;
+            if (!profile.repair) failed.emplace_back(a, b);
             continue;
         }
+        failed.clear();
         k = std::move(joined);
         result = std::move(trial);
     }

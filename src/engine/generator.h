@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "grader.h"
@@ -84,8 +85,14 @@ private:
     bool moveStuckCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,
                        const CageProfile& profile);
 
+    // A fresh solve of k in the grader of slot, made on first use: solves
+    // keep their storage from one trial to the next.
+    Grader& reuse(std::unique_ptr<Grader>& slot, const Killer& k);
+
     int side_;
     Rng rng_;
+    std::unique_ptr<Grader> solving_;  // the solve that splits go on with
+    std::unique_ptr<Grader> fresh_;    // fresh grades of finished or joined clues
 };
 
 // The seed of puzzle number index in a book generated with seed bookSeed.

@@ -45,19 +45,44 @@ public:
         if (n % 64) words_.back() = (std::uint64_t{1} << (n % 64)) - 1;
     }
     void add(int i) { words_[i >> 6] |= std::uint64_t{1} << (i & 63); }
+    // Adds the members of a row of a BitRows table sized for this set.
+    void addAll(const std::uint64_t* bits) {
+        for (std::size_t w = 0; w < words_.size(); ++w) words_[w] |= bits[w];
+    }
     void drop(int i) { words_[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
     bool has(int i) const { return words_[i >> 6] >> (i & 63) & 1u; }
     // Calls f with each member, ascending, until f returns true; returns whether it did.
     template <class F>
     bool any(F f) const {
+        return anyOf(nullptr, f);
+    }
+    // The same for the members that are also in within (words as ours), or all when it is null.
+    template <class F>
+    bool anyOf(const std::uint64_t* within, F f) const {
         for (std::size_t w = 0; w < words_.size(); ++w)
-            for (std::uint64_t bits = words_[w]; bits; bits &= bits - 1)
+            for (std::uint64_t bits = words_[w] & (within ? within[w] : ~std::uint64_t{0}); bits; bits &= bits - 1)
                 if (f(static_cast<int>(w * 64) + __builtin_ctzll(bits))) return true;
         return false;
     }
 
 private:
     std::vector<std::uint64_t> words_;
+};
+
+// A row of small numbers (groups, cages) per cell or per group kind, as bit
+// words laid out as Pending's, so that a changed cell adds its row with a few ORs.
+class BitRows {
+public:
+    void reset(int cells, int members) {
+        words_ = static_cast<std::size_t>(members + 63) / 64;
+        bits_.assign(cells * words_, 0);
+    }
+    void set(int cell, int member) { bits_[cell * words_ + (member >> 6)] |= std::uint64_t{1} << (member & 63); }
+    const std::uint64_t* row(int cell) const { return bits_.data() + cell * words_; }  // no words: no members
+
+private:
+    std::size_t words_ = 0;
+    std::vector<std::uint64_t> bits_;
 };
 
 // Most ways of filling a cage, or a cage and an overlapping group, that the
@@ -175,12 +200,33 @@ int Grade::steps() const {
 class Human {
 public:
     explicit Human(const Killer& k) : g_(*geometryFor(k.side)), table_(comboTableFor(k.side)) {
+        static_assert(3 * kMaxSide <= 64, "the units of a grid fit one word");
+        unitsOf_.assign(g_.cells, 0);
+        for (int c = 0; c < g_.cells; ++c)
+            for (int u : g_.unitsOfCell[c]) unitsOf_[c] |= std::uint64_t{1} << u;
+        restart(k);
+    }
+
+    int side() const { return g_.side; }
+
+    // A fresh solve of other clues on a grid of the same side, in the storage
+    // of the solve before.
+    void restart(const Killer& k) {
         s_.cand.assign(g_.cells, g_.all);
         s_.seen = s_.cand;
         s_.placed.assign(g_.cells, 0);
+        s_.placedCount = 0;
+        s_.broken = false;
         s_.singles.fill(g_.cells);
         s_.hidden.fill(static_cast<int>(g_.units.size()));
         s_.pointUnits.fill(static_cast<int>(g_.units.size()));
+        for (int k = 0; k < 3; ++k) {
+            s_.nakedSets[k].fill(static_cast<int>(g_.units.size()));
+            s_.hiddenSets[k].fill(static_cast<int>(g_.units.size()));
+        }
+        s_.fishDigits[0] = s_.fishDigits[1] = g_.all;
+        progress_ = Grade{};
+        killer_.cageOf.clear();  // nothing is known of any cage
         setClues(k);
     }
 
@@ -198,22 +244,45 @@ public:
     }
 
     void setClues(const Killer& k) {
-        killer_ = k;
-        // The cages, keeping the storage of the ones before.
+        // The cages, keeping the storage of the ones before, which stay in
+        // spare_ until the cages kept are matched.
+        spare_.swap(cages_);
         cages_.resize(k.cageCount());
+        int size[kMaxCells] = {};
+        for (int c : k.cageOf) ++size[c];
         for (int c = 0; c < k.cageCount(); ++c) {
             cages_[c].cells.clear();
+            cages_[c].cells.reserve(size[c]);
             cages_[c].sum = k.sums[c];
             cages_[c].distinct = true;
             cages_[c].kind = GroupKind::Cage;
         }
         for (int i = 0; i < g_.cells; ++i) cages_[k.cageOf[i]].cells.push_back(i);
-        s_.needed.assign(cages_.size(), 0);
-        s_.cages.fill(k.cageCount());
-        s_.pointCages.fill(k.cageCount());
-        cagesIn_.clear();
+        keepWhatIsKnown();
+        killer_ = k;
+        haveAcross_ = false;
         derived_.clear();
         haveDerived_ = false;
+    }
+
+    // A cage that the new clues keep, same cells and sum, keeps what the solve
+    // knows of it: the digits it needs, and whether the level-1 and level-2
+    // techniques must look at it again. Every other cage is looked at afresh.
+    void keepWhatIsKnown() {
+        const std::vector<Mask> needed = s_.needed;
+        const Pending cages = s_.cages, pointCages = s_.pointCages;
+        const int count = static_cast<int>(cages_.size());
+        s_.needed.assign(count, 0);
+        s_.cages.fill(count);
+        s_.pointCages.fill(count);
+        if (killer_.cageOf.empty()) return;  // no clues before
+        for (int c = 0; c < count; ++c) {
+            const int old = killer_.cageOf[cages_[c].cells.front()];
+            if (spare_[old].sum != cages_[c].sum || spare_[old].cells != cages_[c].cells) continue;
+            s_.needed[c] = needed[old];
+            if (!cages.has(old)) s_.cages.drop(c);
+            if (!pointCages.has(old)) s_.pointCages.drop(c);
+        }
     }
 
     const std::vector<Mask>& candidates() const { return s_.cand; }
@@ -262,6 +331,12 @@ private:
         int placedCount = 0;
         std::vector<Mask> needed;  // per cage, the digits all its combinations hold
         Pending singles, hidden, cages, derived, pointUnits, pointCages, across, overlap;
+        // Per size 2..4, the units that naked (hidden) subsets look at again;
+        // per size 2..3, the digits whose fish are looked for again. They look
+        // only at candidates, which only shrink, so what found nothing finds
+        // nothing again until a candidate of it goes.
+        Pending nakedSets[3], hiddenSets[3];
+        Mask fishDigits[2] = {0, 0};
         bool broken = false;
     };
 
@@ -292,27 +367,31 @@ private:
 
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges() {
+        Mask gone = 0;  // digits that left some cell
+        std::uint64_t units = 0;  // units that some changed cell lies in
         for (int c = 0; c < g_.cells; ++c) {
             if (c + 4 <= g_.cells && std::memcmp(&s_.cand[c], &s_.seen[c], 4 * sizeof(Mask)) == 0) {
                 c += 3;  // four unchanged cells at once
                 continue;
             }
             if (s_.cand[c] == s_.seen[c]) continue;
+            gone |= s_.seen[c] & static_cast<Mask>(~s_.cand[c]);
             s_.seen[c] = s_.cand[c];
             s_.singles.add(c);
-            for (int u : g_.unitsOfCell[c]) {
-                s_.hidden.add(u);
-                s_.pointUnits.add(u);
-                if (!cagesIn_.empty())
-                    for (int cage : cagesIn_[u]) s_.across.add(cage);
-            }
+            units |= unitsOf_[c];
+            if (haveAcross_) s_.across.addAll(acrossOf_.row(c));
             s_.cages.add(killer_.cageOf[c]);
             s_.pointCages.add(killer_.cageOf[c]);
             if (haveDerived_) {
-                for (int i : derivedOf_[c]) s_.derived.add(i);
-                for (int i : derivedNear_[c]) s_.overlap.add(i);
+                s_.derived.addAll(derivedOf_.row(c));
+                s_.overlap.addAll(derivedNear_.row(c));
             }
         }
+        for (Pending* p : {&s_.hidden, &s_.pointUnits, &s_.nakedSets[0], &s_.nakedSets[1], &s_.nakedSets[2],
+                           &s_.hiddenSets[0], &s_.hiddenSets[1], &s_.hiddenSets[2]})
+            p->addAll(&units);
+        s_.fishDigits[0] |= gone;
+        s_.fishDigits[1] |= gone;
     }
 
     bool remove(int cell, Mask digits) {
@@ -387,8 +466,7 @@ private:
     // The innie/outie groups of one kind, up to the first that makes progress.
     bool inniesOuties(GroupKind kind) {
         derived();
-        return s_.derived.any([&](int i) {
-            if (derived_[i].kind != kind) return false;
+        return s_.derived.anyOf(ofKind_.row(static_cast<int>(kind)), [&](int i) {
             s_.derived.drop(i);
             return filterOne(derived_[i]) != Filter::Same;
         });
@@ -479,7 +557,9 @@ private:
     // digits leave the unit's other cells.
     bool nakedSubsets(int k) {
         int small[kMaxSide];
-        for (const auto& unit : g_.units) {
+        Pending& pending = s_.nakedSets[k - 2];
+        return pending.any([&](int u) {
+            const auto& unit = g_.units[u];
             int open = 0, n = 0;
             for (int c : unit) {
                 const int count = popcount(s_.cand[c]);
@@ -487,8 +567,7 @@ private:
                 ++open;
                 if (count <= k) small[n++] = c;
             }
-            if (open <= k) continue;
-            const bool found = anySubset(n, k, [&](unsigned set) {
+            const bool found = open > k && anySubset(n, k, [&](unsigned set) {
                 Mask digits = 0;
                 for (unsigned b = set; b; b &= b - 1) digits |= s_.cand[small[__builtin_ctz(b)]];
                 if (popcount(digits) != k) return false;
@@ -501,9 +580,9 @@ private:
                 }
                 return progress;
             });
-            if (found) return true;
-        }
-        return false;
+            if (!found) pending.drop(u);
+            return found;
+        });
     }
 
     // k digits of a unit that only k cells can take: those cells lose every
@@ -511,7 +590,9 @@ private:
     bool hiddenSubsets(int k) {
         unsigned pos[kMaxSide];
         int digits[kMaxSide];
-        for (const auto& unit : g_.units) {
+        Pending& pending = s_.hiddenSets[k - 2];
+        return pending.any([&](int u) {
+            const auto& unit = g_.units[u];
             positionsOf(unit, pos);
             int open = 0, n = 0;
             for (int d = 0; d < g_.side; ++d) {
@@ -520,8 +601,7 @@ private:
                 ++open;
                 if (count <= k) digits[n++] = d;
             }
-            if (open <= k) continue;
-            const bool found = anySubset(n, k, [&](unsigned set) {
+            const bool found = open > k && anySubset(n, k, [&](unsigned set) {
                 unsigned cells = 0;
                 Mask keep = 0;
                 for (unsigned b = set; b; b &= b - 1) {
@@ -534,9 +614,9 @@ private:
                     if (remove(unit[__builtin_ctz(b)], static_cast<Mask>(~keep))) progress = true;
                 return progress;
             });
-            if (found) return true;
-        }
-        return false;
+            if (!found) pending.drop(u);
+            return found;
+        });
     }
 
     // ------------------------------------------------------------ LEVEL-4
@@ -547,8 +627,10 @@ private:
         const int side = g_.side;
         int lines[kMaxSide];
         unsigned pos[kMaxSide];
+        Mask& pending = s_.fishDigits[k - 2];
         for (int d = 1; d <= side; ++d) {
             const Mask bit = digitBit(d);
+            if (!(pending & bit)) continue;
             for (int orient = 0; orient < 2; ++orient) {
                 // Base lines: rows (orient 0) or columns (orient 1) with 2..k places.
                 int n = 0;
@@ -579,6 +661,7 @@ private:
                 });
                 if (found) return true;
             }
+            pending &= static_cast<Mask>(~bit);
         }
         return false;
     }
@@ -692,13 +775,13 @@ private:
             }
             bool fits(const int*) const { return true; }
         };
-        if (cagesIn_.empty()) {  // the cages each unit holds, for the pending set
-            cagesIn_.assign(g_.units.size(), {});
-            for (std::size_t u = 0; u < g_.units.size(); ++u)
-                for (int c : g_.units[u])
-                    if (std::find(cagesIn_[u].begin(), cagesIn_[u].end(), killer_.cageOf[c]) == cagesIn_[u].end())
-                        cagesIn_[u].push_back(killer_.cageOf[c]);
+        if (!haveAcross_) {  // per cell, the cages of its units, for the pending set
+            acrossOf_.reset(g_.cells, killer_.cageCount());
+            for (int c = 0; c < g_.cells; ++c)
+                for (int u : g_.unitsOfCell[c])
+                    for (int x : g_.units[u]) acrossOf_.set(c, killer_.cageOf[x]);
             s_.across.fill(killer_.cageCount());
+            haveAcross_ = true;
         }
         Fillings f;
         AcrossUnits check;
@@ -841,16 +924,16 @@ private:
     const std::vector<SumGroup>& derived() {
         if (!haveDerived_) {
             derived_ = derivedGroups(g_, killer_, 5, 5);
-            derivedOf_.assign(g_.cells, {});
-            derivedNear_.assign(g_.cells, {});
-            for (std::size_t i = 0; i < derived_.size(); ++i) {
-                const int id = static_cast<int>(i);
+            const int n = static_cast<int>(derived_.size());
+            derivedOf_.reset(g_.cells, n);
+            derivedNear_.reset(g_.cells, n);
+            ofKind_.reset(static_cast<int>(GroupKind::CageSplit) + 1, n);
+            for (int i = 0; i < n; ++i) ofKind_.set(static_cast<int>(derived_[i].kind), i);
+            for (int i = 0; i < n; ++i)
                 for (int c : derived_[i].cells) {
-                    derivedOf_[c].push_back(id);
-                    for (int x : cages_[killer_.cageOf[c]].cells)
-                        if (derivedNear_[x].empty() || derivedNear_[x].back() != id) derivedNear_[x].push_back(id);
+                    derivedOf_.set(c, i);
+                    for (int x : cages_[killer_.cageOf[c]].cells) derivedNear_.set(x, i);
                 }
-            }
             s_.derived.fill(static_cast<int>(derived_.size()));
             s_.overlap.fill(static_cast<int>(derived_.size()));
             haveDerived_ = true;
@@ -862,10 +945,14 @@ private:
     const ComboTable& table_;
     Killer killer_;
     std::vector<SumGroup> cages_, derived_;
-    std::vector<std::vector<int>> derivedOf_;    // per cell, the derived groups holding it
-    std::vector<std::vector<int>> derivedNear_;  // per cell, the derived groups sharing a cage with it
-    std::vector<std::vector<int>> cagesIn_;      // per unit, the cages with a cell in it
+    std::vector<SumGroup> spare_;  // the cages of the clues before
+    std::vector<std::uint64_t> unitsOf_;  // per cell, its units as bits
+    BitRows derivedOf_;    // per cell, the derived groups holding it
+    BitRows derivedNear_;  // per cell, the derived groups sharing a cage with it
+    BitRows ofKind_;       // per group kind, the derived groups of that kind
+    BitRows acrossOf_;     // per cell, the cages with a cell in one of its units
     bool haveDerived_ = false;
+    bool haveAcross_ = false;
     State s_;
     Grade progress_;  // level and technique counts so far
 };
@@ -889,6 +976,12 @@ Grader::Grader(const Killer& killer) {
 }
 
 Grader::~Grader() = default;
+
+void Grader::restart(const Killer& killer) {
+    if (!checkKiller(killer).empty()) human_.reset();
+    else if (human_ && human_->side() == killer.side) human_->restart(killer);
+    else human_ = std::make_unique<Human>(killer);
+}
 
 void Grader::refine(const Killer& killer) {
     if (human_) human_->setClues(killer);

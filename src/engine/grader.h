@@ -89,6 +89,9 @@ public:
     // New clues whose solutions are among the old clues' solutions; they
     // must pass checkKiller.
     void refine(const Killer& killer);
+    // A fresh solve of any other clues, as a new Grader of them would make,
+    // reusing this one's storage.
+    void restart(const Killer& killer);
     // Goes on with the solve; the level and counts cover the whole solve.
     Grade run(int maxLevel = kLevels);
 

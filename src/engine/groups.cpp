@@ -24,12 +24,6 @@ Mask ComboTable::digits(int count, int sum) const {
     return digits_[static_cast<std::size_t>(count) * (maxSum_ + 1) + sum];
 }
 
-const std::vector<Mask>& ComboTable::combos(int count, int sum) const {
-    static const std::vector<Mask> none;
-    if (count < 0 || count > side_ || sum < 0 || sum > maxSum_) return none;
-    return table_[static_cast<std::size_t>(count) * (maxSum_ + 1) + sum];
-}
-
 const ComboTable& comboTableFor(int side) {
     static std::unique_ptr<ComboTable> cache[kMaxSide + 1];
     static std::mutex lock;
@@ -38,8 +32,9 @@ const ComboTable& comboTableFor(int side) {
     return *cache[side];
 }
 
+// For two different cells: whether they share a row, column, box or cage.
 static bool mustDiffer(const Geometry& g, const Killer& k, int a, int b) {
-    return g.sees(a, b) || k.cageOf[a] == k.cageOf[b];
+    return (g.unitBits[a] & g.unitBits[b]) != 0 || k.cageOf[a] == k.cageOf[b];
 }
 
 static bool allDiffer(const Geometry& g, const Killer& k, const int* cells, int n) {
@@ -100,25 +95,27 @@ public:
     explicit SetIndex(std::size_t capacity) {
         std::size_t n = 64;
         while (n < 2 * capacity) n *= 2;
-        hashes_.resize(n);
+        mask_ = n - 1;
+        hashes_.reset(new std::uint64_t[n]);  // read only where a value is set
         values_.assign(n, -1);
     }
     // The first value with an equal hash for which same(value) holds, or -1.
     template <class Same>
     int find(std::uint64_t hash, Same same) const {
-        for (std::size_t i = hash & (hashes_.size() - 1); values_[i] != -1; i = (i + 1) & (hashes_.size() - 1))
+        for (std::size_t i = hash & mask_; values_[i] != -1; i = (i + 1) & mask_)
             if (hashes_[i] == hash && same(values_[i])) return values_[i];
         return -1;
     }
     void insert(std::uint64_t hash, int value) {
-        std::size_t i = hash & (hashes_.size() - 1);
-        while (values_[i] != -1) i = (i + 1) & (hashes_.size() - 1);
+        std::size_t i = hash & mask_;
+        while (values_[i] != -1) i = (i + 1) & mask_;
         hashes_[i] = hash;
         values_[i] = value;
     }
 
 private:
-    std::vector<std::uint64_t> hashes_;
+    std::size_t mask_ = 0;
+    std::unique_ptr<std::uint64_t[]> hashes_;
     std::vector<int> values_;
 };
 }  // namespace
@@ -146,7 +143,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     for (int c = 0; c < cageCount; ++c)
         index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
     std::vector<SumGroup> out;
-    out.reserve(4 * regions.size());
+    out.reserve(2 * studied);  // an innie and an outie group per region at most
     // Adds the group unless it is too large, a cage, or known already (then
     // only its kind may become an easier one). cells must be ascending.
     auto add = [&](const int* cells, int n, int sum, GroupKind kind) {
@@ -194,7 +191,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
         }
     };
     auto leaveAll = [&]() {
-        for (int i = 0; i < nTouched; ++i) inside[touched[i]] = 0;
+        std::fill(inside.begin(), inside.end(), 0);  // a plain sweep: no loop on the touched count to mispredict
         nTouched = 0;
     };
     // Adds the innies and outies of the region that touched/inside describe;
@@ -278,7 +275,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
 // differ too much for a branch predictor to learn them, and mispredictions
 // cost more than the few extra operations.
 static inline Mask ifSingle(Mask m) {
-    return static_cast<Mask>(m & -static_cast<Mask>(singleBit(m)));
+    return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
 }
 
 static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& table, Mask* required) {

@@ -17,7 +17,10 @@ namespace sumgrid::engine {
 class ComboTable {
 public:
     explicit ComboTable(int side);
-    const std::vector<Mask>& combos(int count, int sum) const;
+    const std::vector<Mask>& combos(int count, int sum) const {
+        if (count < 0 || count > side_ || sum < 0 || sum > maxSum_) return none_;
+        return table_[static_cast<std::size_t>(count) * (maxSum_ + 1) + sum];
+    }
     // The digits of all of combos(count, sum): what a cage of that size and sum may hold.
     Mask digits(int count, int sum) const;
 
@@ -26,6 +29,7 @@ private:
     int maxSum_;
     std::vector<std::vector<Mask>> table_;
     std::vector<Mask> digits_;
+    std::vector<Mask> none_;  // for sizes and sums out of range
 };
 
 const ComboTable& comboTableFor(int side);  // side must be supported

@@ -9,6 +9,19 @@ namespace sumgrid::engine {
 
 std::vector<int> canonicalNumbers(const std::vector<int>& cageOf) {
     std::vector<int> out(cageOf.size());
+    if (cageOf.empty()) return out;
+    // New numbers by old number, where the old numbers are small enough to index.
+    const auto [low, high] = std::minmax_element(cageOf.begin(), cageOf.end());
+    if (*low >= 0 && *high < 4 * static_cast<int>(cageOf.size())) {
+        std::vector<int> renamed(*high + 1, -1);
+        int next = 0;
+        for (std::size_t i = 0; i < cageOf.size(); ++i) {
+            int& n = renamed[cageOf[i]];
+            if (n < 0) n = next++;
+            out[i] = n;
+        }
+        return out;
+    }
     std::vector<std::pair<int, int>> seen;  // old number -> new number
     for (std::size_t i = 0; i < cageOf.size(); ++i) {
         auto it = std::find_if(seen.begin(), seen.end(),
@@ -49,15 +62,23 @@ static std::string cellName(int side, int cell) {
 
 static void checkCages(const Geometry& g, const std::vector<int>& cageOf, int cages,
                        std::vector<std::string>& faults) {
-    // Size and first cell of each cage, then one flood fill per cage.
-    std::vector<int> size(cages, 0), first(cages, -1);
+    // Size and first cell of each cage, then one flood fill per cage. Valid
+    // clues are checked on every solve, so the work stays on the stack.
+    int sizes[2 * kMaxCells], stack[kMaxCells];
+    std::vector<int> spill;  // for more cage numbers than any grid has cells
+    int* size = sizes;
+    if (cages > kMaxCells) {
+        spill.resize(2 * static_cast<std::size_t>(cages));
+        size = spill.data();
+    }
+    int* first = size + cages;
+    std::fill(size, size + cages, 0);
+    std::fill(first, first + cages, -1);
     for (int i = 0; i < g.cells; ++i) {
         if (first[cageOf[i]] < 0) first[cageOf[i]] = i;
         ++size[cageOf[i]];
     }
-    std::vector<char> seen(g.cells, 0);
-    std::vector<int> stack;
-    stack.reserve(g.cells);
+    bool seen[kMaxCells] = {};
     for (int c = 0; c < cages; ++c) {
         if (size[c] == 0) {
             faults.push_back("cage numbers skip " + std::to_string(c));
@@ -66,17 +87,16 @@ static void checkCages(const Geometry& g, const std::vector<int>& cageOf, int ca
         if (size[c] > g.side)
             faults.push_back("cage " + std::to_string(c) + " has " + std::to_string(size[c]) +
                              " cells, more than the " + std::to_string(g.side) + " distinct digits");
-        stack.assign(1, first[c]);
-        seen[first[c]] = 1;
-        int reached = 1;
-        while (!stack.empty()) {
-            const int x = stack.back();
-            stack.pop_back();
+        int top = 0, reached = 1;
+        stack[top++] = first[c];
+        seen[first[c]] = true;
+        while (top > 0) {
+            const int x = stack[--top];
             for (int n : g.neighbours(x))
                 if (cageOf[n] == c && !seen[n]) {
-                    seen[n] = 1;
+                    seen[n] = true;
                     ++reached;
-                    stack.push_back(n);
+                    stack[top++] = n;
                 }
         }
         if (reached != size[c])

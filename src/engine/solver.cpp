@@ -36,15 +36,20 @@ void Solver::buildLists() {
         for (int c : groups_[i].cells) set(c, units + i);
     pending_.assign(words_, 0);
     round_.assign(words_, 0);
+    degree_.assign(cells, 0);
+    for (int c = 0; c < cells; ++c)
+        for (std::size_t w = 0; w < words_; ++w) degree_[c] += popcount64(cellBits_[c * words_ + w]);
 }
 
-void Solver::touch(int cell) {
+void Solver::touch(int cell, bool changed) {
+    // Without a branch, for callers whose cells change unpredictably.
     const std::uint64_t* bits = &cellBits_[cell * words_];
-    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w];
+    const std::uint64_t all = -static_cast<std::uint64_t>(changed);
+    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w] & all;
 }
 
 static inline Mask ifSingle(Mask m) {
-    return static_cast<Mask>(m & -static_cast<Mask>(singleBit(m)));
+    return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
 }
 
 bool Solver::runUnit(Mask* c, int u) {
@@ -69,10 +74,8 @@ bool Solver::runUnit(Mask* c, int u) {
             const Mask single = ifSingle(m);
             const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
             empty |= n == 0;
-            if (n != m) {
-                c[x] = n;
-                touch(x);
-            }
+            c[x] = n;
+            touch(x, n != m);
             const Mask open = static_cast<Mask>(n & ~single);
             twice |= once & open;
             once |= open;
@@ -94,31 +97,95 @@ bool Solver::runUnit(Mask* c, int u) {
     return true;
 }
 
+// Filters a distinct group through the combinations of its open cells: the
+// digits placed in it are set aside with their sum, which leaves fewer and
+// shorter combinations to try than the whole group has. False when no
+// combination fits; required receives the open digits that all that fit hold,
+// open[0..n) the open cells.
+bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, int& n) {
+    if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return false;
+    // The open cells' candidates four to a word, 16 bits a cell; spare lanes
+    // hold every digit so that they meet any combination.
+    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    std::uint64_t packed[4] = {~kHigh, ~kHigh, ~kHigh, ~kHigh};
+    int sum = s.sum;
+    n = 0;
+    Mask fixed = 0, clash = 0, present = 0;
+    for (int x : s.cells) {
+        const Mask m = c[x];
+        if (singleBit(m)) {
+            clash |= fixed & m;
+            fixed |= m;
+            sum -= digitOf(m);
+            continue;
+        }
+        present |= m;
+        packed[n / 4] &= ~(std::uint64_t{0xFFFF} << 16 * (n % 4));
+        packed[n / 4] |= std::uint64_t{m} << 16 * (n % 4);
+        open[n++] = x;
+    }
+    *required = 0;
+    if (clash) return false;
+    if (n == 0) return sum == 0;  // placed throughout: only the sum is left to check
+    Mask allowed = 0, needed = static_cast<Mask>(~0u);
+    for (Mask combo : table_->combos(n, sum)) {
+        // It must miss the placed digits, use only candidates of the open
+        // cells and meet every open cell (no lane of packed & combo is zero).
+        std::uint64_t zero = 0;
+        for (int w = 0; w < (n + 3) / 4; ++w) {
+            const std::uint64_t v = packed[w] & combo * kLow;
+            zero |= (v - kLow) & ~v & kHigh;
+        }
+        const bool fits = (combo & (fixed | ~present)) == 0 && zero == 0;
+        const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
+        allowed |= combo & take;
+        needed &= static_cast<Mask>(combo | ~take);
+    }
+    if (!allowed) return false;
+    *required = needed;
+    for (int i = 0; i < n; ++i) {
+        const Mask keep = c[open[i]] & allowed;
+        if (!keep) return false;
+        if (keep != c[open[i]]) {
+            c[open[i]] = keep;
+            touch(open[i]);
+        }
+    }
+    // A digit every combination holds with one place left goes there.
+    for (Mask rest = needed; rest; rest &= rest - 1) {
+        const Mask bit = rest & -rest;
+        int where = -1, count = 0;
+        for (int i = 0; i < n; ++i)
+            if (c[open[i]] & bit) {
+                where = open[i];
+                ++count;
+            }
+        if (count == 0) return false;
+        if (count == 1 && c[where] != bit) {
+            c[where] = bit;
+            touch(where);
+        }
+    }
+    return true;
+}
+
 bool Solver::runGroup(Mask* c, int i) {
     const SumGroup& s = groups_[i];
-    const int n = static_cast<int>(s.cells.size());
-    Mask settled = 0;  // digits placed in the group already
-    if (s.distinct) {
-        // Once every cell is placed only the digits and their sum remain to check.
-        bool placed = true;
-        Mask digits = 0;
-        int sum = 0;
-        for (int x : s.cells) {
-            placed &= singleBit(c[x]);
-            digits |= c[x];
-            settled |= ifSingle(c[x]);
-            sum += __builtin_ctz(c[x] | 0x10000u) + 1;
-        }
-        if (placed) return sum == s.sum && popcount(digits) == n;
+    if (!s.distinct) {
+        // Cells that may repeat a digit: filtered by search or bounds, with
+        // no digits that the group must hold.
+        const int n = static_cast<int>(s.cells.size());
+        Mask before[kMaxCells];
+        for (int j = 0; j < n; ++j) before[j] = c[s.cells[j]];
+        const Filter f = filterGroup(c, s, *table_);
+        if (f == Filter::Changed)
+            for (int j = 0; j < n; ++j)
+                if (c[s.cells[j]] != before[j]) touch(s.cells[j]);
+        return f != Filter::Broken;
     }
-    Mask before[kMaxCells];
-    for (int j = 0; j < n; ++j) before[j] = c[s.cells[j]];
     Mask required = 0;
-    const Filter f = filterGroup(c, s, *table_, &required);
-    if (f == Filter::Broken) return false;
-    if (f == Filter::Changed)
-        for (int j = 0; j < n; ++j)
-            if (c[s.cells[j]] != before[j]) touch(s.cells[j]);
+    int open[kMaxSide], n = 0;
+    if (!filterOpen(c, s, &required, open, n)) return false;
     // A digit the group must hold, with all its places in one row, column or
     // box, leaves the rest of that unit. Digits are gathered per unit first,
     // so that each unit is swept once.
@@ -136,11 +203,12 @@ bool Solver::runGroup(Mask* c, int i) {
         elim[found++] = bit;
     };
     const std::uint64_t* unitBits = g.unitBits.data();
-    for (required &= static_cast<Mask>(~settled); required; required &= required - 1) {
+    for (; required; required &= required - 1) {
         const Mask bit = required & -required;
         std::uint64_t touched = 0;
         int places = 0, first = 0;
-        for (int x : s.cells) {
+        for (int j = 0; j < n; ++j) {
+            const int x = open[j];
             const bool has = (c[x] & bit) != 0;
             touched |= unitBits[x] & -static_cast<std::uint64_t>(has);
             places += has;
@@ -153,11 +221,12 @@ bool Solver::runGroup(Mask* c, int i) {
     }
     if (found == 0) return true;
     ++token_;
-    for (int x : s.cells) mark_[x] = token_;
+    for (int j = 0; j < n; ++j) mark_[open[j]] = token_;  // placed cells hold no digit of elim
     for (int k = 0; k < found; ++k)
         for (int x : g.units[units[k]]) {
-            const Mask hit = c[x] & elim[k];
-            if (!hit || mark_[x] == token_) continue;
+            // Usually all of it is gone already: one test that rarely passes.
+            const Mask hit = c[x] & static_cast<Mask>(elim[k] & -static_cast<Mask>(mark_[x] != token_));
+            if (!hit) continue;
             const Mask m = c[x] & static_cast<Mask>(~hit);
             if (!m) return false;
             c[x] = m;
@@ -228,22 +297,21 @@ void Solver::search(int depth, int branchCell) {
             pending_[k / 64] |= std::uint64_t{1} << (k % 64);
         if (!propagate(c)) return;
     }
-    // Branch on a cell with fewest candidates: the first with two if any.
+    // Branch on a cell with fewest candidates, and among those on one in the
+    // most groups: its digit settles the most, so the tree stays small. Cells
+    // with two candidates are the common case and are found without counting.
     int best = -1;
     for (int i = 0; i < cells; ++i) {
         const unsigned rest = c[i] & (c[i] - 1u);
-        if (rest && singleBit(rest)) {
-            best = i;
-            break;
-        }
+        if (rest && singleBit(rest) && (best < 0 || degree_[i] > degree_[best])) best = i;
     }
     if (best < 0) {
-        int bestCount = 99;
+        int fewest = 99;
         for (int i = 0; i < cells; ++i) {
             const int n = popcount(c[i]);
-            if (n > 1 && n < bestCount) {
+            if (n > 1 && (n < fewest || (n == fewest && degree_[i] > degree_[best]))) {
                 best = i;
-                bestCount = n;
+                fewest = n;
             }
         }
     }

@@ -4,8 +4,9 @@
 // hidden singles, filters each cage through its digit combinations and lets a
 // digit that a cage must hold, confined to one row, column or box, leave the
 // rest of it. When that stalls at the root, the rule-of-45 groups join in:
-// those of single rows, columns and boxes and of runs of units, all at once. Search branches on a cell with fewest candidates only
-// where propagation stops.
+// those of single rows, columns and boxes and of runs of units, all at once.
+// Search branches only where propagation stops, on a cell with fewest
+// candidates that belongs to the most constraints.
 #pragma once
 
 #include <cstdint>
@@ -48,8 +49,9 @@ private:
     // Constraints are numbered units first (0..3*side-1), then groups.
     void buildLists();
     void addDerivedGroups(int minUnits, int maxUnits);
-    void touch(int cell);
+    void touch(int cell, bool changed = true);
     bool runUnit(Mask* cand, int unit);
+    bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n);
     bool runGroup(Mask* cand, int group);
     bool propagate(Mask* cand);
     void search(int depth, int branchCell);
@@ -67,6 +69,7 @@ private:
     // for each cell, words_ words apiece, the constraints it belongs to.
     std::vector<std::uint64_t> cellBits_, pending_, round_;
     std::size_t words_ = 0;
+    std::vector<int> degree_;  // per cell, the constraints it belongs to
     int firstDerived_ = 0;  // constraint number of the first derived group
     std::vector<unsigned> mark_;  // mark_[cell] == token_: the cell is in the group at hand
     unsigned token_ = 0;
