@@ -81,6 +81,8 @@ class Form1Test : public QObject {
         } else if (verb == "tb") {  // a click on a button, or on the placeholder or a separator
             QAbstractButton* b = w->tb()->button(word[1].toShort());
             b ? QTest::mouseClick(b, Qt::LeftButton) : w->tb_ButtonClick(word[1].toShort());
+        } else if (step == "click number") {
+            QTest::mouseClick(w->txtGN(), Qt::LeftButton);
         } else if (verb == "click") {  // a cell, or a point of the board ("click 460,300")
             const QStringList xy = word[1].split(',');
             const QPoint at = xy.size() == 2 ? QPoint(xy[0].toInt(), xy[1].toInt()) : cellCentre(word[1].toInt(), word[2].toInt());
@@ -89,7 +91,8 @@ class Form1Test : public QObject {
         } else if (verb == "key") {
             const std::map<QString, Qt::KeyboardModifier> mods = {
                 {"", Qt::NoModifier}, {"keypad", Qt::KeypadModifier}, {"shift", Qt::ShiftModifier}, {"ctrl", Qt::ControlModifier}};
-            QTest::keyClick(w->board(), Qt::Key(QKeySequence::fromString(word[1])[0].key()), mods.at(word.value(2)));
+            QWidget* focused = QApplication::focusWidget();  // keys go where the focus is
+            QTest::keyClick(focused ? focused : w->board(), Qt::Key(QKeySequence::fromString(word[1])[0].key()), mods.at(word.value(2)));
         } else if (verb == "type") {
             if (word.size() > 2)
                 boxes->answer({word[2] == "yes" ? QMessageBox::Yes : QMessageBox::No});
@@ -270,7 +273,8 @@ private slots:
             {"key 8", "4 3 8 0"},           {"menu MNU_PEN_2", "4 3 8 0"},  {"key Del", "4 3 0 0"},
             {"key 1 keypad", "4 3 0 1"},    {"key Esc", "4 3 0 1"},      {"click 459,459 middle", "9 9 0 1"},
             {"key 2", "9 9 0 1"},           {"click 460,300", "0 0 0 1"},   {"click 300,45", "0 0 0 1"},
-            {"key 2", "0 0 0 1"},           {"click 46,46", "1 1 0 1"},
+            {"key 2", "0 0 0 1"},           {"click 46,46", "1 1 0 1"},     {"click number", "1 1 0 1"},
+            {"click 4 3", "4 3 0 1"},       {"key 6", "4 3 0 6"},
         };
         for (const auto& [step, after] : steps) {
             play(step);
