@@ -216,6 +216,7 @@ private slots:
             {{"menu MNU_PEN_2", "key 7"}, "Row 1, column 9, cage of 9: 7 in pencil"},
             {{"menu MNU_CHK_ALL"}, "Row 1, column 9, cage of 9: 7 in pencil, marked wrong"},
             {{"click 4 2"}, "Row 2, column 4, cage of 13: 5 in pen, marked wrong"},
+            {{"click 1 5"}, "Row 5, column 1, cage of 11: empty"},
             {{"click 10,300"}, "No cell selected"},
         };
         for (const auto& [acts, said] : steps) {
