@@ -132,19 +132,4 @@ bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std:
     return true;
 }
 
-bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!ok || !closed) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
-}
-
 }  // namespace sumgrid::engine

@@ -37,9 +37,8 @@ struct BookContents {
 // read as stored; checkRecord judges their contents.
 BookContents readBook(const std::vector<std::uint8_t>& bytes);
 
-// Whole-file helpers with bounded size; false and a message on failure.
+// The whole file, of bounded size; false and a message on failure.
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::string& error,
                    std::size_t maxBytes = kMaxBookBytes);
-bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 
 }  // namespace sumgrid::engine
