@@ -2,10 +2,12 @@
 #include "model/book.h"
 #include "model/puzzle.h"
 #include "platform/binfile.h"
+#include "platform/keys.h"
 #include "platform/msgbox.h"
 #include "platform/vb.h"
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -178,6 +180,16 @@ TEST(Numbers, RoundHalfEvenAndTheValReadingOfANumber) {
         {"1E+1", 10}, {"12abc", 12},  {"abc", 0},   {"", 0},     {".", 0},    {"-", 0},  {"1e999", 0}, {"0.6", 0.6}};
     for (auto [text, expected] : read)
         EXPECT_EQ(Val(text), expected) << '"' << text << '"';
+}
+
+// Keys reach the board as the system's virtual-key codes; any other key is 0.
+TEST(Keys, CarryTheirVirtualKeyCodes) {
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+        {Qt::Key_Backspace, {}, 8}, {Qt::Key_Escape, {}, 27}, {Qt::Key_Space, {}, 32},   {Qt::Key_Delete, {}, 46},
+        {Qt::Key_5, {}, 53},        {Qt::Key_Exclam, Qt::ShiftModifier, 49},            {Qt::Key_5, Qt::KeypadModifier, 101},
+        {Qt::Key_F1, {}, 0},        {Qt::Key_A, {}, 0}};
+    for (const auto& [key, modifiers, code] : keys)
+        EXPECT_EQ(virtualKeyCode(QKeyEvent(QEvent::KeyPress, key, modifiers)), code) << key;
 }
 
 }  // namespace
