@@ -249,10 +249,11 @@ int inspect(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << ", " << r.side << "x" << r.side << ", " << cages << " cages";
         std::string steps;
         if (faults.empty()) {
-            const Grade g = grade(killerOf(r));
+            const Killer k = killerOf(r);
+            const Grade g = grade(k);
             out << ", " << (g.level ? levelName(g.level) : std::string("beyond the grader"));
             steps = "steps: " + stepsText(g) + "\n";
-            figures.add(killerOf(r), g);
+            figures.add(k, g);
         }
         out << '\n' << steps;
         for (const auto& f : faults) err << path << ": puzzle " << n << ": " << f << '\n';

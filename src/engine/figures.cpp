@@ -17,8 +17,7 @@ std::string stepsText(const Grade& grade) {
 void BookFigures::add(const Killer& killer, const Grade& grade) {
     ++puzzles_;
     ++levels_[grade.level];
-    std::vector<int> size(killer.cageCount(), 0);
-    for (int c : killer.cageOf) ++size[c];
+    const std::vector<int> size = killer.cageSizes();
     const auto twos = std::count(size.begin(), size.end(), 2);
     ones_.push_back(static_cast<int>(std::count(size.begin(), size.end(), 1)));
     twoShare_.push_back(100.0 * static_cast<double>(twos) / killer.cageCount());

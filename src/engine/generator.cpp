@@ -12,20 +12,19 @@ CageProfile profileFor(int level, int side) {
     CageProfile p;
     p.pairShare = 35;
     switch (level) {
-        case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = 2; p.pairShare = 100; break;
+        // A grid larger than 9x9 needs a few more digits given: side - 7 one-cell cages.
+        case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = std::max(2, side - 7); p.pairShare = 100; break;
         case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
         case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
         case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
     if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
-    if (level == 1 && side > 9) p.ones = side - 7;  // a larger grid needs a few more digits given
     return p;
 }
 
 bool shapeFits(const Killer& k, const CageProfile& profile) {
-    std::vector<int> size(k.cageCount(), 0);
-    for (int c : k.cageOf) ++size[c];
+    const std::vector<int> size = k.cageSizes();
     return std::count(size.begin(), size.end(), 1) <= profile.ones &&
            100 * std::count(size.begin(), size.end(), 2) <= profile.pairShare * k.cageCount();
 }
@@ -255,12 +254,6 @@ static void renumber(Killer& k, const std::vector<int>& solution) {
     for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
 }
 
-static std::vector<int> cageSizes(const Killer& k) {
-    std::vector<int> size(k.cageCount(), 0);
-    for (int c : k.cageOf) ++size[c];
-    return size;
-}
-
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
                                     int level, Grade& result) {
     std::vector<int> order;
@@ -278,7 +271,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // parts of at least two cells (three where there is room, if two-cell
         // cages are to be few). Where none can be split and the level allows
         // one-cell cages, a cell is split off a stuck cage.
-        const std::vector<int> size = cageSizes(k);
+        const std::vector<int> size = k.cageSizes();
         order.clear();
         std::vector<char> stuck(size.size(), 0);
         for (std::size_t c = 0; c < k.cageOf.size(); ++c)
@@ -374,7 +367,7 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
         if (failures == kJoinFailures) return false;
         // Adjacent cages that can join (no shared digit, not too large),
         // those with the smallest cage first.
-        const std::vector<int> size = cageSizes(k);
+        const std::vector<int> size = k.cageSizes();
         std::vector<Mask> digits(k.cageCount(), 0);
         for (int c = 0; c < g.cells; ++c) digits[k.cageOf[c]] |= digitBit(solution[c]);
         pairs.clear();

@@ -66,8 +66,7 @@ SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, i
 
 std::vector<SumGroup> cageGroups(const Geometry& g, const Killer& k) {
     std::vector<SumGroup> out(k.cageCount());
-    std::vector<int> size(k.cageCount(), 0);
-    for (int i = 0; i < g.cells; ++i) ++size[k.cageOf[i]];
+    const std::vector<int> size = k.cageSizes();
     for (int c = 0; c < k.cageCount(); ++c) out[c].cells.reserve(size[c]);
     for (int i = 0; i < g.cells; ++i) out[k.cageOf[i]].cells.push_back(i);
     for (int c = 0; c < k.cageCount(); ++c) {

@@ -182,8 +182,7 @@ std::vector<std::string> checkKiller(const Killer& killer) {
             return faults;
         }
     checkCages(*g, killer.cageOf, killer.cageCount(), faults);
-    std::vector<int> size(killer.cageCount(), 0);
-    for (int c : killer.cageOf) ++size[c];
+    const std::vector<int> size = killer.cageSizes();
     for (int c = 0; c < killer.cageCount(); ++c) {
         const int n = size[c];
         if (n == 0 || n > killer.side) continue;

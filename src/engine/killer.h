@@ -23,6 +23,12 @@ struct Killer {
     std::vector<int> sums;    // one per cage
 
     int cageCount() const { return static_cast<int>(sums.size()); }
+    // The number of cells of each cage; every cage number must lie below cageCount().
+    std::vector<int> cageSizes() const {
+        std::vector<int> size(sums.size(), 0);
+        for (int c : cageOf) ++size[c];
+        return size;
+    }
 };
 
 // Renumbers cages 0, 1, 2, ... in the order of each cage's lowest cell, the
