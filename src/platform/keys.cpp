@@ -1,6 +1,6 @@
 #include "platform/keys.h"
 
-#include <QKeyEvent>
+#include <Qt>
 #include <cstring>
 
 namespace {
@@ -18,9 +18,8 @@ int digitUnderSymbol(int key) {
 }  // namespace
 
 // The keys the board acts on get their virtual-key codes; any other key, 0.
-int16_t virtualKeyCode(const QKeyEvent& event) {
-    const int key = event.key();
-    const bool keypad = event.modifiers() & Qt::KeypadModifier;
+int16_t virtualKeyCode(int key, int qtModifiers) {
+    const bool keypad = qtModifiers & Qt::KeypadModifier;
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return int16_t((keypad ? vbKeyNumpad0 : vbKey0) + (key - Qt::Key_0));
     if (const int digit = digitUnderSymbol(key); digit > 0)

@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-class QKeyEvent;
-
 constexpr int16_t vbKeyBack = 8;
 constexpr int16_t vbKeyEscape = 27;
 constexpr int16_t vbKeySpace = 32;
@@ -16,8 +14,9 @@ constexpr int16_t vbKeyNumpad0 = 96;
 constexpr int16_t vbKeyNumpad1 = 97;
 constexpr int16_t vbKeyNumpad9 = 105;
 
-// The virtual-key code of a key press; 0 for a key the board does nothing with.
-int16_t virtualKeyCode(const QKeyEvent& event);
+// The virtual-key code of a key press (Qt's key and modifiers); 0 for a key
+// the board does nothing with.
+int16_t virtualKeyCode(int qtKey, int qtModifiers);
 
 // The shift state of a key press or mouse event: 1 Shift, 2 Ctrl, 4 Alt, added together.
 int16_t shiftState(int qtModifiers);

@@ -90,7 +90,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {
-    emit keyDown(virtualKeyCode(*event), shiftState(event->modifiers()));
+    emit keyDown(virtualKeyCode(event->key(), event->modifiers()), shiftState(event->modifiers()));
 }
 
 // Tab reaches the box like any other key instead of moving the focus.
