@@ -137,7 +137,7 @@ void Form1::sizeWindowToBoard() {
     const QSize client(std::max(side, tb_->width()), side);
     centralWidget()->setMinimumSize(client);
     layout()->activate();  // the window's least size follows at once, so that it can shrink
-    resize(client.width(), menuBar()->sizeHint().height() + client.height());
+    resize(minimumSize());
 }
 
 // A puzzle of another side than the board shows: the window and the board

@@ -26,7 +26,6 @@ bool BinaryFile::open(const std::string& path) {
             ::close(fd);
         return false;
     }
-    std::setvbuf(file_, nullptr, _IONBF, 0);
     length_ = int64_t(info.st_size);
     position_ = 0;
     return true;

@@ -68,14 +68,12 @@ bool PictureBox::event(QEvent* event) {
 void PictureBox::setHeight(int pixels) { setSize(QSize(width(), pixels)); }
 void PictureBox::setWidth(int pixels) { setSize(QSize(std::max(pixels, leastWidth_), height())); }
 
+// The picture is cleared to the new size: whoever resizes the box draws it again.
 void PictureBox::setSize(QSize size) {
     const qreal ratio = devicePixelRatioF();
-    QImage grown(size * ratio, QImage::Format_RGB32);
-    grown.setDevicePixelRatio(ratio);
-    grown.fill(palette().color(QPalette::Base));
-    if (!image_.isNull())
-        QPainter(&grown).drawImage(0, 0, image_);
-    image_ = grown;
+    image_ = QImage(size * ratio, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
+    image_.fill(palette().color(QPalette::Base));
     setFixedSize(size);
 }
 
