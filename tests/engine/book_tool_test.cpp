@@ -36,12 +36,13 @@ std::string smallBook(const std::string& name) {
 }  // namespace
 
 // Faults: their status, lines on standard error naming the file. What is not a regular file (a
-// FIFO) is refused at once; no input is written over, however spelt; nothing is written. A puzzle
-// the grader cannot finish is still proved unique: a warning, unless a level below LEVEL-5 is asked.
+// FIFO) is refused at once, and so is a file too large to read in; no input is written over,
+// however spelt; nothing is written. A puzzle the grader cannot finish is still proved unique: a
+// warning, unless a level below LEVEL-5 is asked.
 TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     const std::string book = smallBook("good.wobe"), broken = scratch("broken.wobe"), far = scratch("far.wobe"),
                       rows = scratch("rows.wobe"), text = scratch("bad.txt"), fifo = scratch("fifo"),
-                      made = scratch("made"), beyond = scratch("beyond.wobe");
+                      made = scratch("made"), beyond = scratch("beyond.wobe"), huge = scratch("huge.wobe");
     std::string b = slurp(book), c = b;
     std::swap(c[57 + 5 + 16], c[57 + 5 + 17]);  // puzzle 2: two solution digits swapped
     c[94] = 'X';                                // puzzle 3: its record magic
@@ -52,6 +53,8 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     put(text, "AABBAABBCCDDCCDD 10,10,10,10\nAAAAA 1\n");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     fs::create_hard_link(book, scratch("linked.wobe"));
+    fs::copy_file(book, huge);
+    fs::resize_file(huge, (64u << 20) + 1);  // a good book with a hole after it: too large to read in
     ASSERT_EQ(process("import " SUMGRID_SOURCE_DIR "/tests/engine/beyond-the-grader.txt -o " + beyond).status, 0);
     const std::string bookBytes = slurp(book), fifoFault = fifo + " is not a regular file\n";
     const std::vector<std::tuple<std::string, int, std::string>> faults = {
@@ -63,6 +66,7 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
         {"inspect " + scratch("none"), 1, "sumgrid-book: cannot open " + scratch("none")},
         {"import " + text + " -o " + made, 1, text + ": line 1: more than one solution\n"},
         {"inspect " + fifo, 1, fifoFault},
+        {"validate " + huge, 1, huge + " is larger than 67108864 bytes\n"},
         {"import " + fifo + " -o " + made, 1, fifoFault},
         {"import " + book + " -o " + fifo, 1, fifoFault},
         {"generate --level 1 --count 1 -o " + fifo, 1, fifoFault},
