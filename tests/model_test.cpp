@@ -4,6 +4,7 @@
 #include "platform/binfile.h"
 #include "platform/keys.h"
 #include "platform/msgbox.h"
+#include "platform/screen.h"
 #include "platform/vb.h"
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
@@ -110,10 +111,10 @@ TEST_F(Model, EveryMalformedBookShowsTheFileErrorOnceAndChangesNothing) {
         {"short header", "WOBE\x01"},
         {"magic in lower case", "wobe" + bookBytes({good}).substr(4)},
         {"count 0", bookWithTable(0, {}, "")},
-        {"negative count", bookWithTable(-1, {12}, good)},
+        {"negative count (the sign bit over a count of 1)", bookWithTable(INT32_MIN + 1, {12}, good)},
         {"count 32768 with its whole table", bookWithTable(32768, std::vector<int32_t>(32768, 8 + 4 * 32768), good)},
         {"table past the end", bookWithTable(3, {20, 20}, "")},
-        {"negative offset", bookWithTable(1, {-4}, good)},
+        {"negative offset (the sign bit over the record's offset)", bookWithTable(1, {INT32_MIN + 12}, good)},
         {"offset past the end", bookWithTable(1, {500}, good)},
         {"offset too near the end for any record", bookWithTable(1, {12 + 161}, good)},
         {"a folder", "/"},
@@ -171,7 +172,7 @@ TEST_F(Model, EveryMalformedRecordShowsTheFileErrorOnceAndChangesNothing) {
     expectOneFileError(before, "missing default book");
 }
 
-TEST(Numbers, RoundHalfEvenAndTheValReadingOfANumber) {
+TEST(Numbers, RoundHalfEvenTheValReadingOfANumberAndScreenUnits) {
     const std::pair<double, int> rounded[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {4.6, 5}, {13.8, 14}, {-2.5, -2}, {18.4, 18}};
     for (auto [value, expected] : rounded)
         EXPECT_EQ(roundHalfEven(value), expected) << value;
@@ -180,6 +181,9 @@ TEST(Numbers, RoundHalfEvenAndTheValReadingOfANumber) {
         {"1E+1", 10}, {"12abc", 12},  {"abc", 0},   {"", 0},     {".", 0},    {"-", 0},  {"1e999", 0}, {"0.6", 0.6}};
     for (auto [text, expected] : read)
         EXPECT_EQ(Val(text), expected) << '"' << text << '"';
+    // An inch is 72 points, 1440 twips and 96 pixels on the screen; points round to the nearest pixel.
+    EXPECT_EQ(std::vector<int>({pointsToPixels(72), pointsToPixels(8), pointsToPixels(9), twipsToPixels(1440), twipsToPixels(3885)}),
+              std::vector<int>({96, 11, 12, 96, 259}));
 }
 
 // Keys reach the board as the system's virtual-key codes; any other key is 0.

@@ -84,6 +84,8 @@ TEST(Exchange, RoundTripsAndNamesEachBadLine) {
         const std::vector<int> solution(records[i].solution.begin(), records[i].solution.end());
         EXPECT_EQ(formatExchange(killerOf(records[i]), solution, error), dataLines("puzzles.txt")[i]) << error;
     }
+    std::string error;  // the smallest grid there is
+    EXPECT_EQ(formatExchange(Killer{1, {0}, {1}}, {1}, error) + error, "A 1 1");
     std::vector<std::string> errors;
     const auto ok = parseExchange("# comment\n\n" + dataFile("bad-exchange.txt"), errors);
     ASSERT_EQ(ok.size(), 1u);  // side 2 parses; checkKiller refuses it
