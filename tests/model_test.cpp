@@ -186,6 +186,13 @@ TEST(Numbers, RoundHalfEvenTheValReadingOfANumberAndScreenUnits) {
               std::vector<int>({96, 11, 12, 96, 259}));
 }
 
+// Where no window can be shown, a message goes to the error stream and takes the safe answer.
+TEST(MsgBox, WithoutAWindowIsWrittenToTheErrorStream) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MsgBox("Sure?", vbYesNo + vbDefaultButton1, "A") * 10 + MsgBox(" Done"), vbNo * 10 + vbOK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "A: Sure?\n" + App::Title() + ":  Done\n");
+}
+
 // Keys reach the board as the system's virtual-key codes; any other key is 0.
 TEST(Keys, CarryTheirVirtualKeyCodes) {
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
