@@ -29,7 +29,6 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     dc_.font.setStyleStrategy(QFont::NoAntialias);
     dc_.image = &image_;
-    setFontSize(fontPoints_);
     setSize(QSize(0, 0));
 }
 

@@ -54,6 +54,6 @@ private:
 
     QImage image_;
     DeviceContext dc_;
-    int fontPoints_ = 8;
+    int fontPoints_{};  // none until the owner sets one
     int leastWidth_ = 0;
 };

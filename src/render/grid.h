@@ -11,10 +11,11 @@
 
 class PictureBox;
 
-// What every painter is handed: where to draw and how large a cell is.
+// What every painter is handed: where to draw and how large a cell is. The
+// window fills in both at start-up.
 struct GridInfo {
-    HDC hDC = nullptr;
-    int32_t cellSize = 46;
+    HDC hDC{};
+    int32_t cellSize{};
 };
 
 extern GridInfo gridInfo;

@@ -25,7 +25,7 @@ std::string fuzzchecks::paint(const std::string& input, int& accepted) {
     }
     selCol = int16_t(at(2) % (gridSize + 1)), selRow = selCol ? int16_t(at(3) % (gridSize + 1)) : 0, selCol = selRow ? selCol : 0;
     std::string fails;  // the outlines drawBoard draws, of the cages numbered from 0 up to the first number unused
-    GridInfo info;
+    GridInfo info{nullptr, 46};
     OutlinePoints points;
     for (int c = 0; c < cellCount && firstCellOfCage(uint8_t(c)) != -1; ++c, ++accepted) {
         const int16_t n = traceCageOutline(uint8_t(c), points, info);
