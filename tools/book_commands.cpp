@@ -459,9 +459,8 @@ int exportText(const std::vector<std::string>& args, std::ostream& out, std::ost
 
 }  // namespace
 
-int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress,
-                std::chrono::milliseconds progressAfter) {
-    const ProgressSettings progress{showProgress, progressAfter};
+int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                ProgressSettings progress) {
     try {
         if (args.empty()) throw UsageError{"no command given"};
         const std::string& cmd = args[0];

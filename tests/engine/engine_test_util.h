@@ -45,7 +45,7 @@ struct ToolRun {
 inline ToolRun tool(const std::vector<std::string>& args, bool progress = false,
                     std::chrono::milliseconds after = std::chrono::seconds(1)) {
     std::ostringstream out, err;
-    const int status = sumgrid::tools::runBookTool(args, out, err, progress, after);
+    const int status = sumgrid::tools::runBookTool(args, out, err, {progress, after});
     return {status, out.str(), err.str()};
 }
 
