@@ -2,37 +2,18 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 
 #include "geometry.h"
 
 namespace sumgrid::engine {
 
 std::vector<int> canonicalNumbers(const std::vector<int>& cageOf) {
-    std::vector<int> out(cageOf.size());
-    if (cageOf.empty()) return out;
-    // New numbers by old number, where the old numbers are small enough to index.
-    const auto [low, high] = std::minmax_element(cageOf.begin(), cageOf.end());
-    if (*low >= 0 && *high < 4 * static_cast<int>(cageOf.size())) {
-        std::vector<int> renamed(*high + 1, -1);
-        int next = 0;
-        for (std::size_t i = 0; i < cageOf.size(); ++i) {
-            int& n = renamed[cageOf[i]];
-            if (n < 0) n = next++;
-            out[i] = n;
-        }
-        return out;
-    }
-    std::vector<std::pair<int, int>> seen;  // old number -> new number
-    for (std::size_t i = 0; i < cageOf.size(); ++i) {
-        auto it = std::find_if(seen.begin(), seen.end(),
-                               [&](const auto& p) { return p.first == cageOf[i]; });
-        if (it == seen.end()) {
-            seen.emplace_back(cageOf[i], static_cast<int>(seen.size()));
-            out[i] = static_cast<int>(seen.size()) - 1;
-        } else {
-            out[i] = it->second;
-        }
-    }
+    std::vector<int> out;
+    out.reserve(cageOf.size());
+    std::unordered_map<int, int> renamed;  // old number -> new number
+    for (const int old : cageOf)
+        out.push_back(renamed.try_emplace(old, static_cast<int>(renamed.size())).first->second);
     return out;
 }
 
