@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
@@ -23,12 +24,9 @@ std::string executable() {
     }
     std::string first;
     std::getline(std::ifstream("/proc/self/cmdline", std::ios::binary), first, '\0');
-    if (first.rfind('/', 0) == 0)
-        return first;
-    char* here = getcwd(nullptr, 0);
-    const std::string started = here ? std::string(here) + "/" + first : first;
-    free(here);
-    return started;
+    std::error_code noFolder;
+    const std::filesystem::path started = std::filesystem::absolute(first, noFolder);
+    return noFolder ? first : started.string();
 }
 #endif
 
