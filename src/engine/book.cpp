@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "geometry.h"
+
 namespace sumgrid::engine {
 
 static void put32(std::vector<std::uint8_t>& out, std::int32_t v) {
@@ -25,11 +27,10 @@ std::vector<std::uint8_t> writeBook(const std::vector<Record>& records) {
     put32(out, static_cast<std::int32_t>(records.size()));
     std::size_t offset = 8 + 4 * records.size();
     for (const Record& r : records) {
-        if (r.side < 1 || r.side > 255 ||
+        if (r.side < 1 || r.side > kMaxSide ||
             r.cageOf.size() != static_cast<std::size_t>(r.side * r.side) ||
             r.solution.size() != r.cageOf.size())
             throw std::invalid_argument("record with inconsistent grid side");
-        if (offset > INT32_MAX) throw std::invalid_argument("book too large");
         put32(out, static_cast<std::int32_t>(offset));
         offset += 5 + 2 * r.cageOf.size();
     }

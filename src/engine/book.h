@@ -17,7 +17,8 @@ constexpr std::size_t kMaxBookBytes = 64u << 20;  // far above the largest valid
 
 // The bytes of a book holding the records in order, each right after the
 // offset table. Throws std::invalid_argument for 0 or more than 32767 records
-// or a record whose side does not fit a byte.
+// or a record whose side is outside 1..15, as the reader refuses them. The
+// largest book so made is under 16 MB, so every offset fits its four bytes.
 std::vector<std::uint8_t> writeBook(const std::vector<Record>& records);
 
 struct BookFault {

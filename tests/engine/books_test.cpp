@@ -37,6 +37,7 @@ TEST(Book, WriterLayoutIsTheReadersFormat) {
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(back.records[i].cageOf == r[i].cageOf && back.records[i].solution == r[i].solution);
     EXPECT_THROW(writeBook({}), std::invalid_argument);
     EXPECT_THROW(writeBook(std::vector<Record>(32768, r[0])), std::invalid_argument);
+    EXPECT_THROW(writeBook({Record{16, std::vector<std::uint8_t>(256, 0), std::vector<std::uint8_t>(256, 1)}}), std::invalid_argument);
 }
 
 // Each change of broken-books.txt to a good book, and the fault it causes.
