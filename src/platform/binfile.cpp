@@ -27,7 +27,6 @@ bool BinaryFile::open(const std::string& path) {
         return false;
     }
     length_ = int64_t(info.st_size);
-    position_ = 0;
     return true;
 }
 

@@ -12,7 +12,7 @@
 class QAbstractButton;
 class QButtonGroup;
 
-enum ButtonStyle { tbrDefault = 0, tbrButtonGroup = 2, tbrSeparator = 3, tbrPlaceholder = 4 };
+enum ButtonStyle { tbrDefault, tbrButtonGroup, tbrSeparator, tbrPlaceholder };
 
 class Toolbar : public QWidget {
     Q_OBJECT

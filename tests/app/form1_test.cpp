@@ -2,7 +2,7 @@
 // modal boxes answered by the test. Most tests are tables of steps, each a
 // line a player could follow: "click 4 3 right", "key 4 keypad", "menu
 // MNU_NEXT", "tb 9" (a toolbar button), "type 2.5 yes" (a puzzle number,
-// confirmed), "move board", "load PATH".
+// confirmed), "move board", "move button 3", "load PATH".
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "app/icons.h"
@@ -98,16 +98,16 @@ class Form1Test : public QObject {
                 boxes->answer({word[2] == "yes" ? QMessageBox::Yes : QMessageBox::No});
             w->txtGN()->setText(step.section(' ', 1, 1));
             QTest::keyClick(w->txtGN(), Qt::Key_Return);
-        } else if (verb == "move") {  // the pointer over the board, the toolbar, a separator, the bare window
+        } else if (verb == "move") {  // the pointer over the board, the toolbar, a separator or button, the bare window
             const std::map<QString, std::pair<QWidget*, QPoint>> over = {
                 {"board", {w->board(), QPoint(200, 100 + ++moves % 50)}},
                 {"toolbar", {w->tb(), QPoint(350, 10 + ++moves % 20)}},
-                {"separator", {w->tb(), w->tb()->buttonRect(word.value(2).toShort()).center()}}};
+                {"slot", {w->tb(), w->tb()->buttonRect(word.value(2).toShort()).center()}}};
             if (word[1] == "window") {
                 QMouseEvent move(QEvent::MouseMove, QPointF(300, 300), QPointF(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
                 QApplication::sendEvent(w->centralWidget(), &move);
             } else {
-                const auto& [widget, at] = over.at(word[1] == "board" || word[1] == "toolbar" ? word[1] : "separator");
+                const auto& [widget, at] = over.at(word[1] == "board" || word[1] == "toolbar" ? word[1] : "slot");
                 QTest::mouseMove(widget, at);
             }
         } else if (verb == "load") {
@@ -321,7 +321,7 @@ private slots:
             {"move board", false, pen},     {"tb 3", false, arrow},           {"move board", false, pen},
             {"tb 4", false, arrow},         {"menu MNU_PEN_2", true, arrow},  {"menu MNU_NEXT", true, arrow},
             {"move board", true, pencil},   {"move separator 5", true, arrow}, {"move board", true, pencil},
-            {"move separator 8", true, arrow},
+            {"move separator 8", true, arrow}, {"move board", true, pencil},   {"move button 3", true, arrow},
         };
         for (const auto& [step, pencilInUse, pointer] : steps) {
             play(step);
