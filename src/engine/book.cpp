@@ -82,8 +82,8 @@ BookContents readBook(const std::vector<std::uint8_t>& bytes) {
             continue;
         }
         const int side = bytes[at + 4];
-        if (side < 1 || side > 15) {
-            b.faults.push_back({n, "grid side " + std::to_string(side) + " is outside 1..15"});
+        if (side < 1 || side > kMaxSide) {
+            b.faults.push_back({n, "grid side " + std::to_string(side) + " is outside 1.." + std::to_string(kMaxSide)});
             b.records.push_back(r);
             continue;
         }
