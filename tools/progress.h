@@ -10,8 +10,8 @@
 namespace sumgrid::tools {
 
 struct ProgressSettings {
-    bool show;
-    std::chrono::milliseconds after;  // how long work runs before the line appears
+    bool show = false;
+    std::chrono::milliseconds after = std::chrono::seconds(1);  // how long work runs before the line appears
 };
 
 class Progress {

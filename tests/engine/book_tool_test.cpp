@@ -130,12 +130,12 @@ TEST(BookTool, ShowsProgressOnATerminalForLongWork) {
         {{"export", book}, "exporting", "1"},
     };
     for (const auto& [args, what, last] : work) {
-        const ToolRun shown = tool(args, true, 0ms);
+        const ToolRun shown = tool(args, {true, 0ms});
         EXPECT_EQ(shown.err.rfind("\r\033[K" + what + ": 1/3", 0), 0u) << shown.err;
         EXPECT_NE(shown.err.find("\r\033[K" + what + ": " + last + "/3"), std::string::npos) << shown.err;
         EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K") << "erased at the end";
-        EXPECT_EQ(tool(args, true).err, "") << what << " is short";
-        EXPECT_EQ(tool(args, false, 0ms).err, "") << what << " is not on a terminal";
+        EXPECT_EQ(tool(args, {true}).err, "") << what << " is short";
+        EXPECT_EQ(tool(args, {false, 0ms}).err, "") << what << " is not on a terminal";
     }
     // The real tool, its standard error a terminal, on three seconds of long work.
     const ToolRun r = process("generate --level 1 --count 32767 -o " + scratch("huge"), "", true);

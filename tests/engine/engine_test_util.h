@@ -41,11 +41,10 @@ struct ToolRun {
     int status;
     std::string out, err;
 };
-// sumgrid-book in this process; with progress, standard error stands for a terminal.
-inline ToolRun tool(const std::vector<std::string>& args, bool progress = false,
-                    std::chrono::milliseconds after = std::chrono::seconds(1)) {
+// sumgrid-book in this process; with progress shown, standard error stands for a terminal.
+inline ToolRun tool(const std::vector<std::string>& args, sumgrid::tools::ProgressSettings progress = {}) {
     std::ostringstream out, err;
-    const int status = sumgrid::tools::runBookTool(args, out, err, {progress, after});
+    const int status = sumgrid::tools::runBookTool(args, out, err, progress);
     return {status, out.str(), err.str()};
 }
 
