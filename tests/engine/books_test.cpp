@@ -134,8 +134,10 @@ TEST(BundledBooks, KeepTheirLevelsShapesAndSeeds) {
         ASSERT_EQ(book.count, count);
         int atRoot = 0;
         for (const Record& record : book.records) {
-            Solver proof(killerOf(record));
-            atRoot += proof.count(2) == 1 && proof.nodes() == 1;
+            if (level <= 2) {
+                Solver proof(killerOf(record));
+                atRoot += proof.count(2) == 1 && proof.nodes() == 1;
+            }
             std::vector<int> size(81, 0);
             for (auto cage : record.cageOf) ++size[cage];
             const auto cages = 81 - std::count(size.begin(), size.end(), 0);
@@ -146,7 +148,9 @@ TEST(BundledBooks, KeepTheirLevelsShapesAndSeeds) {
         }
         const Generated first = Generator(9, puzzleSeed(seed, 0)).generate(level);
         EXPECT_EQ(recordOf(first.killer, first.solution).cageOf, book.records[0].cageOf) << name;
-        EXPECT_GE(10 * atRoot, level <= 2 ? 9 * count : 0) << name << ": proved without a guess";
+        if (level <= 2) {
+            EXPECT_GE(10 * atRoot, 9 * count) << name << ": proved without a guess";
+        }
     }
     EXPECT_EQ(books, 5);
     for (int t = 0; t < kTechniqueCount; ++t) EXPECT_GT(uses[t], 0) << techniqueName(static_cast<Technique>(t));
