@@ -1,19 +1,25 @@
 #include "support/golden.h"
 #include <QtGui>
+#include <cstdlib>
 
 namespace {
 
 QString reference(const std::string& name) { return QString(SUMGRID_GOLDEN_DIR "/%1.png").arg(name.c_str()); }
 
 // The picture faded, with every differing pixel in full magenta.
-QImage differences(const QImage& actual, const QImage& expected, int& count, QPoint& first) {
+bool near(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QImage differences(const QImage& actual, const QImage& expected, int tolerance, int& count, QPoint& first) {
     QImage diff(actual.size(), QImage::Format_RGB32);
     diff.fill(Qt::white);
     QPainter(&diff).drawImage(0, 0, actual);
     for (int y = 0; y < diff.height(); ++y)
         for (int x = 0; x < diff.width(); ++x) {
             const QRgb a = actual.pixel(x, y);
-            const bool same = expected.valid(x, y) && expected.pixel(x, y) == a;
+            const bool same = expected.valid(x, y) && near(expected.pixel(x, y), a, tolerance);
             if (!same && count++ == 0)
                 first = QPoint(x, y);
             diff.setPixel(x, y, same ? qRgb(128 + qRed(a) / 2, 128 + qGreen(a) / 2, 128 + qBlue(a) / 2)
@@ -24,7 +30,7 @@ QImage differences(const QImage& actual, const QImage& expected, int& count, QPo
 
 }  // namespace
 
-std::string goldenMismatch(const QImage& image, const std::string& name) {
+std::string goldenMismatch(const QImage& image, const std::string& name, int tolerance) {
     const QImage actual = image.convertToFormat(QImage::Format_RGB32);
     if (qEnvironmentVariableIsSet("SUMGRID_UPDATE_GOLDEN"))
         return actual.save(reference(name)) ? "" : "cannot write " + reference(name).toStdString();
@@ -37,7 +43,9 @@ std::string goldenMismatch(const QImage& image, const std::string& name) {
 
     int count = 0;
     QPoint first;
-    const QImage diff = differences(actual, expected, count, first);
+    const QImage diff = differences(actual, expected, tolerance, count, first);
+    if (count == 0 && expected.size() == actual.size())
+        return "";
     QDir().mkpath("golden-failures");
     actual.save(QString("golden-failures/%1.actual.png").arg(name.c_str()));
     diff.save(QString("golden-failures/%1.diff.png").arg(name.c_str()));
