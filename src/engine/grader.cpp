@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "grader_singles.h"
 #include "grader_state.h"
 #include "groups.h"
 
@@ -57,61 +58,6 @@ Solve::Solve(const Geometry& geometry, const ComboTable& comboTable) : g(geometr
     unitsOf.assign(g.cells, 0);
     for (int c = 0; c < g.cells; ++c)
         for (int u : g.unitsOfCell[c]) unitsOf[c] |= std::uint64_t{1} << u;
-}
-
-// ------------------------------------------------------------ LEVEL-1: singles and cage combinations
-
-// A cell with one candidate left takes it; the digit leaves the cells that see it.
-bool nakedSingles(Solve& s) {
-    bool progress = false;
-    s.singles.any([&](int i) {
-        s.singles.drop(i);
-        if (s.placed[i] || !singleBit(s.cand[i])) return false;
-        s.placed[i] = 1;
-        ++s.placedCount;
-        progress = true;
-        for (int p : s.g.peers[i]) s.remove(p, s.cand[i]);
-        for (int p : s.cages[s.killer.cageOf[i]].cells)
-            if (p != i) s.remove(p, s.cand[i]);
-        return false;
-    });
-    return progress;
-}
-
-// A digit with one place left in a unit goes there.
-bool hiddenSingles(Solve& s) {
-    bool progress = false;
-    s.hidden.any([&](int u) {
-        s.hidden.drop(u);
-        Mask once = 0, twice = 0;
-        for (int c : s.g.units[u]) {
-            twice |= once & s.cand[c];
-            once |= s.cand[c];
-        }
-        if (once != s.g.all) s.broken = true;
-        for (Mask hidden = once & static_cast<Mask>(~twice); hidden; hidden &= hidden - 1) {
-            const Mask bit = hidden & -hidden;
-            for (int c : s.g.units[u])
-                if (s.cand[c] & bit) {
-                    progress = progress || s.cand[c] != bit;
-                    s.cand[c] = bit;
-                    break;
-                }
-        }
-        return false;
-    });
-    return progress;
-}
-
-// Each cage keeps only the digits of the combinations that can fill it.
-bool cageCombinations(Solve& s) {
-    bool progress = false;
-    s.combos.any([&](int cage) {
-        s.combos.drop(cage);
-        progress = s.filterOne(s.cages[cage], &s.needed[cage]) != Filter::Same || progress;
-        return false;
-    });
-    return progress;
 }
 
 // ------------------------------------------------------------ The rule of 45: innies/outies and cage splitting
