@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "grader_innies.h"
 #include "grader_singles.h"
 #include "grader_state.h"
 #include "groups.h"
@@ -58,47 +59,6 @@ Solve::Solve(const Geometry& geometry, const ComboTable& comboTable) : g(geometr
     unitsOf.assign(g.cells, 0);
     for (int c = 0; c < g.cells; ++c)
         for (int u : g.unitsOfCell[c]) unitsOf[c] |= std::uint64_t{1} << u;
-}
-
-// ------------------------------------------------------------ The rule of 45: innies/outies and cage splitting
-
-// The first innie/outie group of one kind (UnitInOut, PairInOut or
-// WideInOut) whose filter takes a candidate.
-bool inniesOuties(Solve& s, GroupKind kind) {
-    s.makeDerived();
-    return s.inOut.anyOf(s.ofKind.row(static_cast<int>(kind)), [&](int i) {
-        s.inOut.drop(i);
-        return s.filterOne(s.derived[i]) != Filter::Same;
-    });
-}
-
-// Once placed digits are set aside, a derived group that lies inside a cage
-// leaves the rest of the cage with the rest of its sum, and a cage that lies
-// inside such a group leaves the rest of the group; the first such rest
-// whose filter takes a candidate.
-bool cageSplitting(Solve& s) {
-    int open[kMaxCells], rest[kMaxCells];
-    s.makeDerived();
-    for (const SumGroup& group : s.derived) {
-        int n = 0;
-        const int need = s.openCells(group.cells, group.sum, open, n);
-        const bool found = s.eachCageOf(open, n, [&](int, const int* cageOpen, int m, int cageNeed, int shared) {
-            int r = 0, sum = 0;
-            if (shared == n && m > n) {
-                r = static_cast<int>(std::set_difference(cageOpen, cageOpen + m, open, open + n, rest) - rest);
-                sum = cageNeed - need;
-            } else if (shared == m && n > m) {
-                r = static_cast<int>(std::set_difference(open, open + n, cageOpen, cageOpen + m, rest) - rest);
-                sum = need - cageNeed;
-            } else {
-                return false;
-            }
-            return s.filterOne(makeGroup(s.g, s.killer, std::vector<int>(rest, rest + r), sum, GroupKind::CageSplit)) !=
-                   Filter::Same;
-        });
-        if (found) return true;
-    }
-    return false;
 }
 
 // ------------------------------------------------------------ Within units: pointing and claiming, subsets, fish
