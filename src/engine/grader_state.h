@@ -1,8 +1,8 @@
 // What the grader's techniques share: the clues, the candidates, and the
 // pending sets that keep each technique to the places that changed since it
-// last looked. Each family of techniques (grader_singles, grader_innies,
-// grader_subsets, grader_level5) is a set of free routines taking a Solve;
-// each returns whether it made progress, after one step in one place.
+// last looked. The techniques are free routines over a Solve, one family to
+// a file (grader_singles, grader_innies, grader_subsets, grader_level5);
+// each makes one step and returns whether it made progress.
 #pragma once
 
 #include <algorithm>
