@@ -1,0 +1,282 @@
+#include "grader_level5.h"
+
+#include <algorithm>
+
+namespace sumgrid::engine::grading {
+
+namespace {
+
+// Most ways of filling a cage, or a cage and an overlapping group, that the
+// level-5 techniques look through: a person weighs only a few combinations.
+constexpr long kFillingLimit = 100000;
+
+// Depth-first search through the ways of filling a few cells: each cell takes
+// one of its candidates, cells marked to differ take different digits, and two
+// subsets of the cells reach their sums (an empty subset sums to 0). A check
+// sees each digit as it is placed (place may refuse it; unplace follows
+// either way) and each complete filling (fits); support gathers, per cell,
+// the digits of the fillings it accepts. The search stops once every
+// candidate has support.
+struct Fillings {
+    static constexpr int kMax = 32;
+    int n = 0;
+    Mask cand[kMax];
+    std::uint32_t differ[kMax];  // bit j: the cell must differ from cell j
+    std::uint32_t member[2] = {0, 0};
+    int target[2] = {0, 0};
+    int value[kMax];
+    Mask support[kMax];
+    int minRest[2][kMax + 1], maxRest[2][kMax + 1];
+    bool full = false;  // every candidate has support: nothing to learn
+
+    // Whether the cells have few enough ways to be filled to search them all.
+    bool small() const {
+        long ways = 1;
+        for (int i = 0; i < n && ways <= kFillingLimit; ++i) ways *= popcount(cand[i]);
+        return ways <= kFillingLimit;
+    }
+
+    template <class Check>
+    void run(Check& check) {
+        for (int k = 0; k < 2; ++k) {
+            minRest[k][n] = maxRest[k][n] = 0;
+            for (int i = n - 1; i >= 0; --i) {
+                const bool in = member[k] >> i & 1u;
+                minRest[k][i] = minRest[k][i + 1] + (in ? digitOf(cand[i] & -cand[i]) : 0);
+                maxRest[k][i] = maxRest[k][i + 1] + (in ? 32 - __builtin_clz(cand[i]) : 0);
+            }
+        }
+        std::fill(support, support + n, Mask{0});
+        full = false;
+        go(0, 0, 0, check);
+    }
+
+    template <class Check>
+    void go(int i, int sum0, int sum1, Check& check) {
+        if (i == n) {
+            if (!check.fits(value)) return;
+            bool grew = false;
+            for (int j = 0; j < n; ++j) {
+                grew = grew || !(support[j] & digitBit(value[j]));
+                support[j] |= digitBit(value[j]);
+            }
+            full = grew && std::equal(support, support + n, cand);
+            return;
+        }
+        Mask taken = 0;
+        for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
+        const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
+        for (Mask m = cand[i] & static_cast<Mask>(~taken); m && !full; m &= m - 1) {
+            const int d = __builtin_ctz(m) + 1;
+            const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
+            if (s0 + minRest[0][i + 1] > target[0] || s0 + maxRest[0][i + 1] < target[0]) continue;
+            if (s1 + minRest[1][i + 1] > target[1] || s1 + maxRest[1][i + 1] < target[1]) continue;
+            value[i] = d;
+            if (check.place(i, d)) go(i + 1, s0, s1, check);
+            check.unplace(i);
+        }
+    }
+};
+
+// A check that accepts every filling.
+struct AnyFilling {
+    bool place(int, int) { return true; }
+    void unplace(int) {}
+    bool fits(const int*) { return true; }
+};
+
+// Narrows each cell to the digits of the fillings found; true on a change.
+// No filling at all is a contradiction.
+bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
+    bool progress = false;
+    for (int i = 0; i < f.n; ++i) {
+        const Mask m = s.cand[cells[i]] & f.support[i];
+        if (!m) s.broken = true;
+        progress = progress || m != s.cand[cells[i]];
+        s.cand[cells[i]] = m;
+    }
+    return progress;
+}
+
+// The check of combinations across units: the open cells outside the cage
+// that see a cage cell (watched) lose each digit placed in a cage cell they see.
+struct AcrossUnits {
+    int watched = 0, units = 0;
+    Mask left[kMaxCells];                        // per watched cell
+    std::vector<int> seers[kMaxSide];            // per cage cell, the watched cells that see it
+    Mask saved[kMaxSide][kMaxCells];
+    Mask placed[kMaxSide];
+    Mask need[3 * kMaxSide];                     // per crossed unit, digits not yet placed
+    std::uint32_t cageCells[3 * kMaxSide];       // per crossed unit, its cage cells (bits)
+    std::vector<int> unitWatched[3 * kMaxSide];  // per crossed unit, its watched cells
+
+    bool place(int i, int d) {
+        placed[i] = digitBit(d);
+        bool ok = true;
+        for (std::size_t k = 0; k < seers[i].size(); ++k) {
+            const int j = seers[i][k];
+            saved[i][k] = left[j];
+            left[j] &= static_cast<Mask>(~placed[i]);
+            ok = ok && left[j] != 0;
+        }
+        // The units whose last cage cell this is.
+        for (int u = 0; u < units && ok; ++u) {
+            if (31 - __builtin_clz(cageCells[u]) != i) continue;
+            Mask have = 0;
+            for (std::uint32_t b = cageCells[u]; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
+            for (int j : unitWatched[u]) have |= left[j];
+            ok = !(need[u] & static_cast<Mask>(~have));
+        }
+        return ok;
+    }
+    void unplace(int i) {
+        for (std::size_t k = 0; k < seers[i].size(); ++k) left[seers[i][k]] = saved[i][k];
+    }
+    bool fits(const int*) const { return true; }
+};
+
+}  // namespace
+
+bool combinationsAcrossUnits(Solve& s) {
+    const Geometry& g = s.g;
+    if (!s.haveAcross) {  // per cell, the cages of its units, for the pending set
+        s.acrossOf.reset(g.cells, s.killer.cageCount());
+        for (int c = 0; c < g.cells; ++c)
+            for (int u : g.unitsOfCell[c])
+                for (int x : g.units[u]) s.acrossOf.set(c, s.killer.cageOf[x]);
+        s.across.fill(s.killer.cageCount());
+        s.haveAcross = true;
+    }
+    Fillings f;
+    AcrossUnits check;
+    int open[kMaxSide];
+    std::vector<int> watchIndex(g.cells);
+    return s.across.any([&](int id) {
+        const SumGroup& cage = s.cages[id];
+        int n = 0;
+        f.target[0] = s.openCells(cage.cells, cage.sum, open, n);
+        s.across.drop(id);
+        if (n < 2) return false;
+        std::stable_sort(open, open + n, [&](int a, int b) { return popcount(s.cand[a]) < popcount(s.cand[b]); });
+        f.n = n;
+        f.member[0] = (1u << n) - 1;
+        for (int i = 0; i < n; ++i) {
+            f.cand[i] = s.cand[open[i]];
+            f.differ[i] = f.member[0] & ~(1u << i);
+        }
+        check.watched = check.units = 0;
+        std::fill(watchIndex.begin(), watchIndex.end(), -1);
+        for (int i = 0; i < n; ++i) {
+            check.seers[i].clear();
+            for (int p : g.peers[open[i]]) {
+                if (s.placed[p] || s.killer.cageOf[p] == id) continue;
+                if (watchIndex[p] < 0) {
+                    watchIndex[p] = check.watched;
+                    check.left[check.watched++] = s.cand[p];
+                }
+                check.seers[i].push_back(watchIndex[p]);
+            }
+        }
+        for (int u = 0; u < 3 * g.side; ++u) {
+            const int k = check.units;
+            check.need[k] = g.all;
+            check.cageCells[k] = 0;
+            check.unitWatched[k].clear();
+            for (int c : g.units[u]) {
+                if (s.placed[c]) check.need[k] &= static_cast<Mask>(~s.cand[c]);
+                else if (watchIndex[c] >= 0) check.unitWatched[k].push_back(watchIndex[c]);
+                for (int i = 0; i < n; ++i)
+                    if (open[i] == c) check.cageCells[k] |= 1u << i;
+            }
+            check.units += check.cageCells[k] && !check.unitWatched[k].empty();
+        }
+        if (!f.small()) return false;
+        f.run(check);
+        if (!keepSupported(s, f, open)) return false;
+        s.across.add(id);
+        return true;
+    });
+}
+
+bool overlappingCages(Solve& s) {
+    const Geometry& g = s.g;
+    Fillings f;
+    AnyFilling any;
+    int open[kMaxCells], cells[Fillings::kMax];
+    s.makeDerived();
+    return s.overlap.any([&](int i) {
+        const SumGroup& group = s.derived[i];
+        int n = 0;
+        const int need = s.openCells(group.cells, group.sum, open, n);
+        const bool found = s.eachCageOf(open, n, [&](int cage, const int* cageOpen, int m, int cageNeed, int shared) {
+            if (shared == n || shared == m) return false;  // one inside the other: cage splitting
+            // The shared cells first, then the rest of the smaller side,
+            // so that one sum is complete early in the search.
+            auto inCage = [&](int c) { return s.killer.cageOf[c] == cage; };
+            auto inGroup = [&](int c) { return std::binary_search(open, open + n, c); };
+            f.n = 0;
+            for (int j = 0; j < n; ++j)
+                if (inCage(open[j])) cells[f.n++] = open[j];
+            const bool groupFirst = n <= m;
+            for (int side = 0; side < 2; ++side) {
+                const bool inGroupSide = (side == 0) == groupFirst;
+                for (int j = 0; j < (inGroupSide ? n : m); ++j) {
+                    const int c = inGroupSide ? open[j] : cageOpen[j];
+                    if (!(inCage(c) && inGroup(c))) cells[f.n++] = c;
+                }
+            }
+            f.member[0] = f.member[1] = 0;
+            for (int j = 0; j < f.n; ++j) {
+                f.cand[j] = s.cand[cells[j]];
+                f.member[0] |= static_cast<std::uint32_t>(inGroup(cells[j])) << j;
+                f.member[1] |= static_cast<std::uint32_t>(inCage(cells[j])) << j;
+                f.differ[j] = 0;
+                for (int k = 0; k < f.n; ++k)
+                    if (k != j && ((g.unitBits[cells[j]] & g.unitBits[cells[k]]) ||
+                                   s.killer.cageOf[cells[j]] == s.killer.cageOf[cells[k]]))
+                        f.differ[j] |= 1u << k;
+            }
+            f.target[0] = need;
+            f.target[1] = cageNeed;
+            if (!f.small()) return false;
+            f.run(any);
+            return keepSupported(s, f, cells);
+        });
+        if (!found) s.overlap.drop(i);
+        return found;
+    });
+}
+
+bool forcingChains(Solve& s) {
+    s.makeDerived();
+    const State start = s;  // the state alone, to go back to
+    std::vector<Mask> after[2];
+    bool broke[2];
+    for (int x = 0; x < s.g.cells; ++x) {
+        if (popcount(start.cand[x]) != 2) continue;
+        const Mask low = start.cand[x] & -start.cand[x];
+        for (int pick = 0; pick < 2; ++pick) {
+            s.cand[x] = pick == 0 ? low : static_cast<Mask>(start.cand[x] ^ low);
+            s.noteChanges();
+            while (!s.broken && s.step(1) >= 0) {
+            }
+            broke[pick] = s.broken;
+            after[pick] = s.cand;
+            static_cast<State&>(s) = start;
+        }
+        if (broke[0] || broke[1]) {
+            s.broken = broke[0] && broke[1];
+            s.cand[x] = broke[0] ? static_cast<Mask>(start.cand[x] ^ low) : low;
+            return true;
+        }
+        bool progress = false;
+        for (int c = 0; c < s.g.cells; ++c) {
+            s.cand[c] = start.cand[c] & (after[0][c] | after[1][c]);
+            progress = progress || s.cand[c] != start.cand[c];
+        }
+        if (progress) return true;
+    }
+    return false;
+}
+
+}  // namespace sumgrid::engine::grading

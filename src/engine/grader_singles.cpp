@@ -1,0 +1,55 @@
+#include "grader_singles.h"
+
+namespace sumgrid::engine::grading {
+
+bool nakedSingles(Solve& s) {
+    bool progress = false;
+    s.singles.any([&](int i) {
+        s.singles.drop(i);
+        if (s.placed[i] || !singleBit(s.cand[i])) return false;
+        s.placed[i] = 1;
+        ++s.placedCount;
+        progress = true;
+        for (int p : s.g.peers[i]) s.remove(p, s.cand[i]);
+        for (int p : s.cages[s.killer.cageOf[i]].cells)
+            if (p != i) s.remove(p, s.cand[i]);
+        return false;
+    });
+    return progress;
+}
+
+bool hiddenSingles(Solve& s) {
+    bool progress = false;
+    s.hidden.any([&](int u) {
+        s.hidden.drop(u);
+        Mask once = 0, twice = 0;
+        for (int c : s.g.units[u]) {
+            twice |= once & s.cand[c];
+            once |= s.cand[c];
+        }
+        if (once != s.g.all) s.broken = true;
+        for (Mask hidden = once & static_cast<Mask>(~twice); hidden; hidden &= hidden - 1) {
+            const Mask bit = hidden & -hidden;
+            for (int c : s.g.units[u])
+                if (s.cand[c] & bit) {
+                    progress = progress || s.cand[c] != bit;
+                    s.cand[c] = bit;
+                    break;
+                }
+        }
+        return false;
+    });
+    return progress;
+}
+
+bool cageCombinations(Solve& s) {
+    bool progress = false;
+    s.combos.any([&](int cage) {
+        s.combos.drop(cage);
+        progress = s.filterOne(s.cages[cage], &s.needed[cage]) != Filter::Same || progress;
+        return false;
+    });
+    return progress;
+}
+
+}  // namespace sumgrid::engine::grading

@@ -1,0 +1,207 @@
+#include "grader_subsets.h"
+
+namespace sumgrid::engine::grading {
+
+namespace {
+
+// Calls f with every set of exactly k of the n items, as a bit set, until f
+// returns true; returns whether it did.
+template <class F>
+bool anySubset(int n, int k, F f) {
+    if (k > n || k < 1) return false;
+    for (unsigned set = (1u << k) - 1; set < (1u << n);) {
+        if (f(set)) return true;
+        const unsigned low = set & -set, ripple = set + low;
+        set = (((ripple ^ set) >> 2) / low) | ripple;
+    }
+    return false;
+}
+
+// For each digit, the positions within the unit that can hold it.
+void positionsOf(const Solve& s, const std::vector<int>& unit, unsigned* pos) {
+    for (int d = 0; d < s.g.side; ++d) pos[d] = 0;
+    for (std::size_t i = 0; i < unit.size(); ++i)
+        for (Mask m = s.cand[unit[i]]; m; m &= m - 1) pos[__builtin_ctz(m)] |= 1u << i;
+}
+
+// The bit of a unit in Geometry::unitBits.
+std::uint64_t unitBit(const Geometry& g, int unit) {
+    return std::uint64_t{1} << (16 * (unit / g.side) + unit % g.side);
+}
+
+// Removes the digit from the units of common (unitBits) other than own,
+// outside own and outside the cage ownCage (-1 for none).
+bool clearAround(Solve& s, std::uint64_t common, Mask bit, std::uint64_t own, int ownCage) {
+    bool progress = false;
+    for (std::uint64_t m = common & ~own; m; m &= m - 1) {
+        const int b = __builtin_ctzll(m);
+        for (int c : s.g.units[(b / 16) * s.g.side + b % 16]) {
+            if (!(s.cand[c] & bit) || (s.g.unitBits[c] & own) || (ownCage >= 0 && s.killer.cageOf[c] == ownCage))
+                continue;
+            s.remove(c, bit);
+            progress = true;
+        }
+    }
+    return progress;
+}
+
+}  // namespace
+
+// Candidates only shrink during a solve, so a unit or cage whose own cells
+// are as they were when it last gave nothing gives nothing again.
+bool intersections(Solve& s) {
+    const Geometry& g = s.g;
+    const bool inUnit = s.pointUnits.any([&](int u) {
+        Mask once = 0, twice = 0;
+        for (int c : g.units[u]) {
+            twice |= once & s.cand[c];
+            once |= s.cand[c];
+        }
+        // Per kind of crossing unit, the digits of two or more places in
+        // the unit that lie where it meets just one of them.
+        for (int kind = 0; kind < 3; ++kind) {
+            Mask seen = 0, again = 0;
+            for (const auto& x : g.crossings[u]) {
+                if (x.unit / g.side != kind) continue;
+                Mask here = 0;
+                for (int c : x.cells) here |= s.cand[c];
+                again |= seen & here;
+                seen |= here;
+            }
+            for (Mask confined = seen & twice & static_cast<Mask>(~again); confined; confined &= confined - 1) {
+                const Mask bit = confined & -confined;
+                for (const auto& x : g.crossings[u]) {
+                    if (x.unit / g.side != kind) continue;
+                    bool here = false;
+                    for (int c : x.cells) here = here || (s.cand[c] & bit);
+                    if (here && clearAround(s, unitBit(g, x.unit), bit, unitBit(g, u), -1)) return true;
+                }
+            }
+        }
+        s.pointUnits.drop(u);
+        return false;
+    });
+    return inUnit || s.pointCages.any([&](int cage) {
+        const SumGroup& group = s.cages[cage];
+        if (s.combos.has(cage)) {  // the digits needed are out of date
+            s.combos.drop(cage);
+            if (s.filterOne(group, &s.needed[cage]) != Filter::Same) return true;
+        }
+        for (Mask needed = s.needed[cage]; needed; needed &= needed - 1) {
+            const Mask bit = needed & -needed;
+            std::uint64_t common = ~std::uint64_t{0};
+            for (int c : group.cells)
+                if (s.cand[c] & bit) common &= g.unitBits[c];
+            if (clearAround(s, common, bit, 0, cage)) return true;
+        }
+        s.pointCages.drop(cage);
+        return false;
+    });
+}
+
+bool nakedSubsets(Solve& s, int k) {
+    int small[kMaxSide];
+    Pending& pending = s.nakedSets[k - 2];
+    return pending.any([&](int u) {
+        const auto& unit = s.g.units[u];
+        int open = 0, n = 0;
+        for (int c : unit) {
+            const int count = popcount(s.cand[c]);
+            if (count < 2) continue;
+            ++open;
+            if (count <= k) small[n++] = c;
+        }
+        const bool found = open > k && anySubset(n, k, [&](unsigned set) {
+            Mask digits = 0;
+            for (unsigned b = set; b; b &= b - 1) digits |= s.cand[small[__builtin_ctz(b)]];
+            if (popcount(digits) != k) return false;
+            bool progress = false;
+            for (int c : unit) {
+                if (popcount(s.cand[c]) < 2) continue;
+                bool inSet = false;
+                for (unsigned b = set; b; b &= b - 1) inSet = inSet || small[__builtin_ctz(b)] == c;
+                if (!inSet && s.remove(c, digits)) progress = true;
+            }
+            return progress;
+        });
+        if (!found) pending.drop(u);
+        return found;
+    });
+}
+
+bool hiddenSubsets(Solve& s, int k) {
+    unsigned pos[kMaxSide];
+    int digits[kMaxSide];
+    Pending& pending = s.hiddenSets[k - 2];
+    return pending.any([&](int u) {
+        const auto& unit = s.g.units[u];
+        positionsOf(s, unit, pos);
+        int open = 0, n = 0;
+        for (int d = 0; d < s.g.side; ++d) {
+            const int count = popcount(pos[d]);
+            if (count < 2) continue;
+            ++open;
+            if (count <= k) digits[n++] = d;
+        }
+        const bool found = open > k && anySubset(n, k, [&](unsigned set) {
+            unsigned cells = 0;
+            Mask keep = 0;
+            for (unsigned b = set; b; b &= b - 1) {
+                cells |= pos[digits[__builtin_ctz(b)]];
+                keep |= static_cast<Mask>(1u << digits[__builtin_ctz(b)]);
+            }
+            if (popcount(cells) != k) return false;
+            bool progress = false;
+            for (unsigned b = cells; b; b &= b - 1)
+                if (s.remove(unit[__builtin_ctz(b)], static_cast<Mask>(~keep))) progress = true;
+            return progress;
+        });
+        if (!found) pending.drop(u);
+        return found;
+    });
+}
+
+bool fish(Solve& s, int k) {
+    const int side = s.g.side;
+    int lines[kMaxSide];
+    unsigned pos[kMaxSide];
+    Mask& pending = s.fishDigits[k - 2];
+    for (int d = 1; d <= side; ++d) {
+        const Mask bit = digitBit(d);
+        if (!(pending & bit)) continue;
+        for (int orient = 0; orient < 2; ++orient) {
+            // Base lines: rows (orient 0) or columns (orient 1) with 2..k places.
+            int n = 0;
+            for (int l = 0; l < side; ++l) {
+                unsigned p = 0;
+                for (int i = 0; i < side; ++i)
+                    if (s.cand[s.g.units[orient * side + l][i]] & bit) p |= 1u << i;
+                if (popcount(p) >= 2 && popcount(p) <= k) {
+                    lines[n] = l;
+                    pos[n++] = p;
+                }
+            }
+            const bool found = anySubset(n, k, [&](unsigned set) {
+                unsigned cover = 0, base = 0;
+                for (unsigned b = set; b; b &= b - 1) {
+                    cover |= pos[__builtin_ctz(b)];
+                    base |= 1u << lines[__builtin_ctz(b)];
+                }
+                if (popcount(cover) != k) return false;
+                bool progress = false;
+                for (unsigned b = cover; b; b &= b - 1)
+                    for (int l = 0; l < side; ++l)
+                        if (!(base >> l & 1u)) {
+                            const int cross = __builtin_ctz(b);
+                            progress = s.remove(orient == 0 ? l * side + cross : cross * side + l, bit) || progress;
+                        }
+                return progress;
+            });
+            if (found) return true;
+        }
+        pending &= static_cast<Mask>(~bit);
+    }
+    return false;
+}
+
+}  // namespace sumgrid::engine::grading
