@@ -59,6 +59,10 @@ int maxLevelFor(int side) {
     }
 }
 
+int bookLevel(int low, int high, int index, int count) {
+    return low + static_cast<int>(static_cast<long>(index) * (high - low + 1) / count);
+}
+
 std::uint64_t puzzleSeed(std::uint64_t bookSeed, int index) {
     std::uint64_t s = bookSeed ^ (0xD1B54A32D192ED03ull * static_cast<std::uint64_t>(index + 1));
     return splitmix64(s);

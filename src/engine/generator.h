@@ -110,6 +110,10 @@ private:
     std::unique_ptr<Grader> fresh_;    // fresh grades of finished or joined clues
 };
 
+// The level of puzzle number index (from 0) of count in a book of the levels
+// low..high: equal runs of each level, the lowest first.
+int bookLevel(int low, int high, int index, int count);
+
 // The seed of puzzle number index in a book generated with seed bookSeed.
 std::uint64_t puzzleSeed(std::uint64_t bookSeed, int index);
 
