@@ -398,8 +398,8 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
     // Without repairs a trial's outcome depends on the cages alone, so a join
     // that failed fails again until another join changes them: it is not graded twice.
     std::vector<std::pair<int, int>> pairs, failed;
-    for (int failures = 0; !done();) {
-        if (failures == (deepen ? kDeepenFailures : kJoinFailures)) return false;
+    for (int failures = 0, trials = 0; !done(); ++trials) {
+        if (failures == (deepen ? kDeepenFailures : kJoinFailures) || trials == kJoinTrials) return false;
         // Adjacent cages that can join (no shared digit, not too large),
         // those with the smallest cage first.
         const std::vector<int> size = k.cageSizes();
@@ -442,6 +442,9 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
             if (!profile.repair) failed.emplace_back(a, b);
             continue;
         }
+        // A join that comes no nearer counts as a failure too, so that
+        // deepening cannot go on sideways for ever.
+        if (deepen && depthOf(trial, profile) == depthOf(result, profile)) ++failures;
         failed.clear();
         k = std::move(joined);
         result = std::move(trial);

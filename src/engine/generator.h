@@ -59,6 +59,9 @@ class Generator {
 public:
     static constexpr int kJoinFailures = 12;    // joins that break the level before a layout is dropped
     static constexpr int kDeepenFailures = 24;  // joins that bring a puzzle no nearer to its profile, the same
+    // Joins tried at all, repaired or not, before a layout is dropped: joins
+    // and the splits that repair them could otherwise go round for ever.
+    static constexpr int kJoinTrials = 80;
 
     Generator(int side, std::uint64_t seed);
 
