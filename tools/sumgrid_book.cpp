@@ -1,12 +1,23 @@
 // sumgrid-book: generate, inspect, validate, import and export puzzle books.
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "book_commands.h"
+#include "file_io.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    // A progress line only on a terminal.
-    return sumgrid::tools::runBookTool(args, std::cout, std::cerr, {isatty(STDERR_FILENO) != 0});
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // A progress line only on a terminal that can erase it.
+    const char* term = std::getenv("TERM");
+    const bool progress = isatty(STDERR_FILENO) && !(term && std::strcmp(term, "dumb") == 0);
+    sumgrid::tools::DescriptorOutput output(STDOUT_FILENO);
+    std::ostream out(&output);
+    const int status = sumgrid::tools::runBookTool(args, out, std::cerr, {progress}, isatty(STDOUT_FILENO));
+    std::string error;
+    if (output.finish(error)) return status;
+    std::cerr << "sumgrid-book: write error: " << error << '\n';
+    return 1;
 }
