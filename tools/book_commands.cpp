@@ -25,20 +25,26 @@ std::string synopsis(const CLI::App& command) {
     return line;
 }
 
-// Help and usage errors begin with the usage lines: one command's, or every command's.
-class Usage : public CLI::Formatter {
+// The usage lines of one command, or of every command.
+std::string usage(const CLI::App& app) {
+    if (app.get_parent()) return "usage: " + synopsis(app) + "\n";
+    std::string lines = "usage:\n";
+    for (const CLI::App* command : app.get_subcommands({})) lines += "  " + synopsis(*command) + "\n";
+    return lines + "  sumgrid-book --version\n";
+}
+
+// Help begins with the usage lines, and then says what the command does.
+class Help : public CLI::Formatter {
 public:
+    std::string make_description(const CLI::App*) const override { return ""; }
     std::string make_usage(const CLI::App* app, std::string) const override {
-        if (app->get_parent()) return "usage: " + synopsis(*app) + "\n";
-        std::string lines = "usage:\n";
-        for (const CLI::App* command : app->get_subcommands({})) lines += "  " + synopsis(*command) + "\n";
-        return lines + "  sumgrid-book --version\n";
+        return usage(*app) + app->get_description() + "\n";
     }
 };
 
 int usageError(const std::string& message, const CLI::App& app, std::ostream& err) {
     err << "sumgrid-book: " << message << '\n'
-        << Usage().make_usage(&app, "") << "See sumgrid-book"
+        << usage(app) << "See sumgrid-book"
         << (app.get_parent() ? " " + app.get_name() : "") << " --help, or sumgrid-book(6).\n";
     return 2;
 }
@@ -48,7 +54,7 @@ int usageError(const std::string& message, const CLI::App& app, std::ostream& er
 int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 ProgressSettings progress, bool outIsTerminal) {
     CLI::App tool{"sumgrid-book makes, checks and converts the puzzle books of Sumgrid.", "sumgrid-book"};
-    tool.formatter(std::make_shared<Usage>());
+    tool.formatter(std::make_shared<Help>());
     tool.set_help_flag("-h,--help", "prints this help and exits");
     tool.footer(kFooter);
     bool version = false;
