@@ -34,6 +34,10 @@ unsigned long long parseSeed(const std::string& text) {
     return parse<unsigned long long>(text, 0, UINT64_MAX, "--seed");
 }
 
+CLI::Option* addInput(CLI::App& command, std::string& path, const std::string& name, const std::string& what) {
+    return command.add_option(name, path, what + ", - for standard input")->type_name("")->required();
+}
+
 CLI::Option* addOutput(CLI::App& command, std::string& path, const std::string& help) {
     return command.add_option("-o", path, help)->type_name("FILE")->check([](const std::string& name) {
         return name.size() > 1 && name[0] == '-' ? "takes a file name, not \"" + name + "\" (write ./" + name + ")"

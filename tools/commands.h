@@ -35,6 +35,9 @@ Command addValidate(CLI::App& tool);
 Command addImport(CLI::App& tool);
 Command addExport(CLI::App& tool);
 
+// The input file, a positional argument called name: what it is, or - for standard input.
+CLI::Option* addInput(CLI::App& command, std::string& path, const std::string& name, const std::string& what);
+
 // The -o option: a file name, or - for standard output, but no other word
 // that begins with a dash.
 CLI::Option* addOutput(CLI::App& command, std::string& path, const std::string& help);

@@ -120,7 +120,7 @@ int exportText(const Options& o, const Streams& s) {
 Command addImport(CLI::App& tool) {
     CLI::App* app = tool.add_subcommand("import", "makes a book of puzzles written as text, one a line");
     auto o = std::make_shared<Options>();
-    app->add_option("TEXTFILE", o->path, "the text, - for standard input")->type_name("")->required();
+    addInput(*app, o->path, "TEXTFILE", "the text");
     addOutput(*app, o->output, "the book to write, - for standard output")->required();
     return {app, [o](const Streams& s) { return importText(*o, s); }};
 }
@@ -129,7 +129,7 @@ Command addExport(CLI::App& tool) {
     CLI::App* app = tool.add_subcommand("export", "writes a book's puzzles as text, one a line");
     auto o = std::make_shared<Options>();
     o->output = "-";
-    app->add_option("FILE", o->path, "the book, - for standard input")->type_name("")->required();
+    addInput(*app, o->path, "FILE", "the book");
     addOutput(*app, o->output, "the text to write, standard output by default")->type_name("TEXTFILE");
     return {app, [o](const Streams& s) { return exportText(*o, s); }};
 }

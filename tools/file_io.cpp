@@ -82,7 +82,7 @@ std::string outputRefusal(const std::string& path, const std::vector<std::string
 
 namespace {
 
-// The folder a new file at path goes in, and the name of a temporary file there.
+// A name for a temporary file in path's folder, as mkostemp takes it.
 std::string temporaryBeside(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -111,7 +111,7 @@ bool replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes
             std::free(named);
         }
     }
-    mode_t mode = ::umask(0);
+    mode_t mode = ::umask(0);  // the mask is read by setting it
     ::umask(mode);
     mode = ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~mode;
     std::string temporary = temporaryBeside(target);

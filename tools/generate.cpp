@@ -72,7 +72,13 @@ Made makePuzzles(int side, int level, std::uint64_t seed, int count, int jobs, P
         changed.notify_one();
     };
     std::vector<std::thread> threads;
-    for (int t = running; t > 0; --t) threads.emplace_back(work);
+    try {
+        for (int t = running; t > 0; --t) threads.emplace_back(work);
+    } catch (...) {  // no more threads: the others stop, and the book is not made
+        stop = true;
+        for (std::thread& t : threads) t.join();
+        throw;
+    }
     std::unique_lock<std::mutex> guard(lock);
     for (int shown = 0; running > 0 || shown < finished;) {
         changed.wait(guard, [&] { return shown < finished || running == 0; });

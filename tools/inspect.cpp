@@ -129,7 +129,7 @@ int inspect(const Options& o, const Streams& s) {
 Command addInspect(CLI::App& tool) {
     CLI::App* app = tool.add_subcommand("inspect", "draws a book's puzzles as text, with their levels and steps");
     auto o = std::make_shared<Options>();
-    app->add_option("FILE", o->path, "the book, - for standard input")->type_name("")->required();
+    addInput(*app, o->path, "FILE", "the book");
     app->add_option("N", o->puzzle, "the number of one puzzle, from 1")->type_name("");
     return {app, [o](const Streams& s) { return inspect(*o, s); }};
 }

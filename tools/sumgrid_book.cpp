@@ -15,7 +15,10 @@ int main(int argc, char** argv) {
     const bool progress = isatty(STDERR_FILENO) && !(term && std::strcmp(term, "dumb") == 0);
     sumgrid::tools::DescriptorOutput output(STDOUT_FILENO);
     std::ostream out(&output);
-    const int status = sumgrid::tools::runBookTool(args, out, std::cerr, {progress}, isatty(STDOUT_FILENO));
+    // On a terminal output shows at once, in order with the messages on standard error.
+    const bool terminal = isatty(STDOUT_FILENO);
+    if (terminal) out.setf(std::ios::unitbuf);
+    const int status = sumgrid::tools::runBookTool(args, out, std::cerr, {progress}, terminal);
     std::string error;
     if (output.finish(error)) return status;
     std::cerr << "sumgrid-book: write error: " << error << '\n';

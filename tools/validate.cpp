@@ -102,7 +102,7 @@ int validate(const Options& o, const Streams& s) {
 Command addValidate(CLI::App& tool) {
     CLI::App* app = tool.add_subcommand("validate", "checks every puzzle of a book, its one solution and its level");
     auto o = std::make_shared<Options>();
-    app->add_option("FILE", o->path, "the book, - for standard input")->type_name("")->required();
+    addInput(*app, o->path, "FILE", "the book");
     app->add_option("--level", o->level, "the level every puzzle must have; by default LEVEL-N in the file name")
         ->type_name("N");
     return {app, [o](const Streams& s) { return validate(*o, s); }};
