@@ -4,9 +4,9 @@
 #include <ostream>
 
 #include "commands.h"
-#include "solver.h"
 #include "grader.h"
 #include "killer.h"
+#include "solver.h"
 
 namespace sumgrid::tools {
 
