@@ -6,7 +6,7 @@ set -e
 packages="cmake make g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fontconfig
 clang libclang-rt-14-dev dpkg-dev file desktop-file-utils librsvg2-bin
-lintian appstream man-db python3"
+lintian appstream man-db python3 libcli11-dev"
 
 missing=""
 for p in $packages; do
