@@ -47,13 +47,14 @@ bench: deps
 books: build
 	sh scripts/make-books.sh $(BUILD)/tools/sumgrid-book
 
-# A .deb of the program's folder, launcher, desktop entry and icon.
-package: build
-	cd $(BUILD) && cpack
+# The Debian package (debian/), built by dpkg-buildpackage from a copy of the
+# tree: sumgrid_*.deb and its -dbgsym package land in dist/.
+package: deps
+	sh scripts/build-deb.sh dist
 
 # The fuzzers, built with clang in build-fuzz/, for FUZZ_SECONDS each.
 fuzz: deps
 	sh tests/fuzz/run-fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz dist
