@@ -1,14 +1,17 @@
 # The two commands: `make run` and `make test`. Each installs what is missing,
-# configures and builds first.
+# configures and builds first: `make run` only what the program needs,
+# without the tests and benchmarks; `make test` everything.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps configure build test-asan golden bench books package fuzz clean
+.PHONY: run test deps deps-run configure build test-asan golden bench books package fuzz clean
 
-run: build
+run: deps-run
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMGRID_TESTS=OFF -DSUMGRID_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j$(JOBS)
 	./$(BUILD)/sumgrid
 
 test: build
@@ -17,8 +20,11 @@ test: build
 deps:
 	@sh scripts/install-deps.sh
 
+deps-run:
+	@sh scripts/install-deps.sh run
+
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMGRID_TESTS=ON -DSUMGRID_BENCH=ON $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
