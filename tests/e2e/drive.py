@@ -9,7 +9,7 @@ import glob, gzip, os, re, select, shutil, struct, subprocess, sys, tempfile, ti
 
 TITLE = "Sumgrid : Quillmoor"
 APP_ID = "example.sumgrid.sumgrid"
-DPKG = ["dpkg", "--instdir=root", "--admindir=dpkg", "--force-not-root", "--force-depends"]  # a fresh root, in work/
+DPKG = ["dpkg", "--instdir=root", "--admindir=dpkg", "--log=dpkg.log", "--force-not-root", "--force-depends"]  # in work/
 CELL, BOARD = 46, 506  # at side 9 the board is (9 + 2) cells of 46 pixels
 BLUE, RED, LABEL, FRAME = b"\x14\x14\xf0", b"\xc8\x14\x14", b"\x28\x28\x28", b"\x19\x19\x19"
 failures = []
