@@ -3,7 +3,7 @@
 # missing: with apt-get as root, or through sudo.
 set -e
 
-packages="cmake make g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages="cmake make g++ qt6-base-dev qt6-base-private-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fontconfig
 clang libclang-rt-14-dev dpkg-dev file desktop-file-utils librsvg2-bin
 lintian appstream man-db python3"

@@ -2,7 +2,8 @@
 // modal boxes answered by the test. Most tests are tables of steps, each a
 // line a player could follow: "click 4 3 right", "key 4 keypad", "menu
 // MNU_NEXT", "tb 9" (a toolbar button), "type 2.5 yes" (a puzzle number,
-// confirmed), "move board", "move button 3", "load PATH".
+// confirmed), "move board", "move button 3", "load PATH", "select 4 3" (a
+// cell's action, as a screen reader gives it).
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "app/icons.h"
@@ -19,6 +20,9 @@
 #include "support/test_book.h"
 #include <QtWidgets>
 #include <QtTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -43,6 +47,21 @@ void whenModal(Act act) {
         }
     });
     timer->start(10);
+}
+
+// What a screen reader hears of the board, its cells and the number box: who and what, an event a line.
+QStringList heard;
+void hear(QAccessibleEvent* event) {
+    QAccessibleInterface* who = event->accessibleInterface();
+    QString name = who ? who->text(QAccessible::Name) : QString();
+    if (QAccessibleTableCellInterface* cell = who ? who->tableCellInterface() : nullptr)
+        name = QString("cell %1,%2").arg(cell->rowIndex() + 1).arg(cell->columnIndex() + 1);
+    else if (name != "Board" && name != "Puzzle number")
+        return;
+    const std::map<QAccessible::Event, QString> kinds = {
+        {QAccessible::DescriptionChanged, "description"}, {QAccessible::NameChanged, "name"},
+        {QAccessible::StateChanged, "state"}, {QAccessible::TextUpdated, "text"}, {QAccessible::Focus, "focus"}};
+    heard << name + " " + (kinds.count(event->type()) ? kinds.at(event->type()) : QString::number(event->type(), 16));
 }
 
 }  // namespace
@@ -70,6 +89,16 @@ class Form1Test : public QObject {
         QStringList texts;
         std::transform(boxes->seen.begin(), boxes->seen.end(), std::back_inserter(texts), [](const SeenBox& b) { return b.text; });
         return texts;
+    }
+    QAccessibleTableInterface* table() { return QAccessible::queryAccessibleInterface(w->board())->tableInterface(); }
+    // The names of the cells among the board's accessible children.
+    QStringList cellNames() {
+        QAccessibleInterface* board = QAccessible::queryAccessibleInterface(w->board());
+        QStringList names;
+        for (int i = 0; i < board->childCount(); ++i)
+            if (board->child(i)->role() == QAccessible::Cell)
+                names << board->child(i)->text(QAccessible::Name);
+        return names;
     }
     QString state() { return QString("%1 %2 %3 %4").arg(selCol).arg(selRow).arg(penDigits[22]).arg(pencilDigits[22]); }
 
@@ -110,6 +139,10 @@ class Form1Test : public QObject {
                 const auto& [widget, at] = over.at(word[1] == "board" || word[1] == "toolbar" ? word[1] : "slot");
                 QTest::mouseMove(widget, at);
             }
+        } else if (verb == "select") {
+            QAccessibleActionInterface* cell = table()->cellAt(word[2].toInt() - 1, word[1].toInt() - 1)->actionInterface();
+            QCOMPARE(cell->actionNames(), QStringList{"select"});
+            cell->doAction("select");
         } else if (verb == "load") {
             load(step.section(' ', 1).toStdString());
         } else {
@@ -228,16 +261,61 @@ private slots:
             {{"key 5"}, "Row 2, column 4, cage of 13: 5 in pen"},
             {{"click 9 1"}, "Row 1, column 9, cage of 9: empty"},
             {{"menu MNU_PEN_2", "key 7"}, "Row 1, column 9, cage of 9: 7 in pencil"},
-            {{"menu MNU_CHK_ALL"}, "Row 1, column 9, cage of 9: 7 in pencil, marked wrong"},
+            {{"menu MNU_CHK_ALL"}, "Row 1, column 9, cage of 9: 7 in pencil, marked wrong\nCheck: 2 cells wrong"},
             {{"click 4 2"}, "Row 2, column 4, cage of 13: 5 in pen, marked wrong"},
             {{"click 1 5"}, "Row 5, column 1, cage of 11: empty"},
             {{"click 10,300"}, "No cell selected"},
+            {{"click 4 2", "key Del", "click 9 1", "key Del", "click 10,300", "menu MNU_CHK_ALL"}, "No cell selected\n No error found so far"},
         };
         for (const auto& [acts, said] : steps) {
             for (const QString& act : acts)
                 play(act);
             QCOMPARE(read(w->board(), QAccessible::Description), said);
         }
+    }
+
+    // To a screen reader the board is a table of named cells, the selected one
+    // selected; a cell's action selects it as a click does, so that the next
+    // key writes there. Each change is heard once: a cell's name only when it
+    // changed, the board's description, the selection, the puzzle number.
+    void assistiveTechnologyPlaysTheBoard() {
+        QCOMPARE(table()->rowCount() * table()->columnCount(), 81);
+        QCOMPARE(cellNames().size(), 81);
+        setSleepHook([](uint32_t) {});
+        const QString wrong = QString::number(solution[cellAt(7, 5)] % 9 + 1);
+        const std::pair<QString, QString> steps[] = {
+            {"click 2 3", "Board description, cell 3,2 state"},
+            {"key 5", "Board description"},
+            {"key 5", ""},
+            {"click number", "Puzzle number focus"},
+            {"select 7 5", "Board focus, Board description, cell 3,2 state, cell 5,7 state"},
+            {"key " + wrong, "Board description"},
+            {"menu MNU_CHK_ALL", "Board description"},
+            {"menu MNU_NEXT", "Board description, cell 5,7 state, Puzzle number text"},
+            {"menu MNU_RST", ""},
+        };
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);  // as when a screen reader listens
+        QAccessible::installUpdateHandler(hear);
+        for (const auto& [step, told] : steps) {
+            const QStringList before = cellNames();
+            heard.clear();
+            play(step);
+            const QStringList after = cellNames();
+            QStringList renamed;
+            for (int i = 0; i < after.size(); ++i)
+                if (after[i] != before.value(i))
+                    renamed << QString("cell %1,%2 name").arg(i / 9 + 1).arg(i % 9 + 1);
+            QCOMPARE(heard.filter(" name"), renamed);
+            heard.removeIf([](const QString& e) { return e.endsWith(" name"); });
+            QCOMPARE(heard.join(", "), told);
+            if (step.startsWith("select"))
+                QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->board()));
+            if (step == "menu MNU_CHK_ALL")
+                QCOMPARE(table()->cellAt(4, 6)->text(QAccessible::Name), "Row 5, column 7, cage of 5, 2 cells: " + wrong + " in pen, marked wrong");
+        }
+        QAccessible::installUpdateHandler(nullptr);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+        QCOMPARE(table()->cellAt(0, 8)->text(QAccessible::Name), QString("Row 1, column 9, cage of 1, 1 cell: empty"));
     }
 
     void navigationStartsTheChosenPuzzle() {
@@ -426,6 +504,7 @@ private slots:
             QCOMPARE(w->size(), client);
             QCOMPARE(w->board()->geometry(), QRect(0, 0, client.width(), client.height() - 19));
             QCOMPARE_GOLDEN(board(), picture);
+            QCOMPARE(cellNames().size(), side * side);
             for (int16_t i : {1, 3, 4, 6, 7, 9})  // the whole toolbar shows
                 QCOMPARE(w->tb()->button(i)->visibleRegion().boundingRect(), QRect(0, 0, 43, 36));
             QCOMPARE(w->txtGN()->visibleRegion().boundingRect(), QRect(0, 0, 62, 27));
