@@ -50,8 +50,7 @@ std::string compareWithReference(const QImage& actual, const std::string& name, 
 
 }  // namespace
 
-// A reference that still matches is kept byte for byte: `make golden` writes
-// only the pictures whose drawing changed.
+// A reference that still matches is kept byte for byte: `make golden` writes only what changed.
 std::string goldenMismatch(const QImage& image, const std::string& name, int tolerance) {
     const QImage actual = image.convertToFormat(QImage::Format_RGB32);
     const std::string mismatch = compareWithReference(actual, name, tolerance);
