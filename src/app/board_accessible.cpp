@@ -139,8 +139,13 @@ public:
     void modelChange(QAccessibleTableModelChangeEvent*) override {}
 
     // Each cell whose name changed, and the cells that lost and gained the
-    // selection, one event each; a table of another side is new altogether.
+    // selection, one event each; a table of another side is new altogether,
+    // and so is the table to a screen reader that was not listening before.
     void announceChanges() {
+        if (!QAccessible::isActive()) {
+            toldSide_ = -1;
+            return;
+        }
         makeCells();
         std::vector<QString> names;
         for (const CellAccessible* cell : cells_)

@@ -12,6 +12,7 @@ class QString;
 // Makes the accessible table of the picture box named "pbGrid"; for
 // QAccessible::installFactory.
 QAccessibleInterface* boardAccessible(const QString& className, QObject* object);
-// Tells assistive technology which cells changed their name or their
-// selection since it was last told; a board of another side is told as a new table.
+// Tells assistive technology, while one listens, which cells changed their
+// name or their selection since it was last told; a board of another side is
+// told as a new table.
 void announceBoardChanges(PictureBox* board);

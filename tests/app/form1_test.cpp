@@ -276,9 +276,9 @@ private slots:
         setSleepHook([](uint32_t) {});
         const QString wrong = QString::number(solution[cellAt(7, 5)] % 9 + 1);
         const std::pair<QString, QString> steps[] = {
+            {"click 10,300", "Board TableModelChanged"},  // the first repaint it hears of tells the whole table
             {"click 2 3", "Board DescriptionChanged, cell 3,2 StateChanged"},
             {"key 5", "Board DescriptionChanged"},
-            {"key 5", ""},
             {"click number", "Puzzle number Focus"},
             {"select 7 5", "Board Focus, Board DescriptionChanged, cell 3,2 StateChanged, cell 5,7 StateChanged"},
             {"key " + wrong, "Board DescriptionChanged"},
