@@ -9,9 +9,10 @@ set -e
 run_packages="cmake make g++ qt6-base-dev libgl-dev libcli11-dev"
 
 # The tests, benchmarks and fuzzers, and the package: GoogleTest and Google
-# Benchmark, an X server with its tools and fonts for the window tests,
+# Benchmark, Qt's private headers (the window test switches accessibility
+# on without a screen reader), an X server with its tools and fonts for the window tests,
 # clang's libFuzzer, Debian's packaging tools and the package's judges.
-test_packages="libgtest-dev libgmock-dev libbenchmark-dev python3
+test_packages="libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev python3
 xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fontconfig
 clang libclang-rt-14-dev dpkg-dev debhelper file desktop-file-utils librsvg2-bin
 lintian appstream man-db"
