@@ -1,14 +1,17 @@
 # The two commands: `make run` and `make test`. Each installs what is missing,
-# configures and builds first.
+# configures and builds first: `make run` only what the program needs,
+# without the tests and benchmarks; `make test` everything.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps configure build test-asan golden bench books package fuzz clean
+.PHONY: run test deps deps-run configure build test-asan golden bench books package fuzz clean
 
-run: build
+run: deps-run
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMGRID_TESTS=OFF -DSUMGRID_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j$(JOBS)
 	./$(BUILD)/sumgrid
 
 test: build
@@ -17,8 +20,11 @@ test: build
 deps:
 	@sh scripts/install-deps.sh
 
+deps-run:
+	@sh scripts/install-deps.sh run
+
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUMGRID_TESTS=ON -DSUMGRID_BENCH=ON $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -47,13 +53,14 @@ bench: deps
 books: build
 	sh scripts/make-books.sh $(BUILD)/tools/sumgrid-book
 
-# A .deb of the program's folder, launcher, desktop entry and icon.
-package: build
-	cd $(BUILD) && cpack
+# The Debian package (debian/), built by dpkg-buildpackage from a copy of the
+# tree: sumgrid_*.deb and its -dbgsym package land in dist/.
+package: deps
+	sh scripts/build-deb.sh dist
 
 # The fuzzers, built with clang in build-fuzz/, for FUZZ_SECONDS each.
 fuzz: deps
 	sh tests/fuzz/run-fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz dist

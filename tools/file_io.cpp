@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <ostream>
 #include <utility>
 
 namespace sumgrid::tools {
@@ -80,29 +80,83 @@ std::string outputRefusal(const std::string& path, const std::vector<std::string
     return {};
 }
 
-bool writeOutput(const std::string& path, const std::vector<std::uint8_t>& bytes, std::ostream& out,
-                 std::string& error) {
-    if (path == "-") {
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) error = "cannot write to standard output";
-        return static_cast<bool>(out);
+namespace {
+
+// A name for a temporary file in path's folder, as mkostemp takes it.
+std::string temporaryBeside(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    return folder + "." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
+}
+
+std::string cannotWrite(const std::string& path) { return "cannot write " + path + ": " + std::strerror(errno); }
+
+}  // namespace
+
+std::string folderRefusal(const std::string& path) {
+    std::string probe = temporaryBeside(path);
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0) return cannotWrite(path);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return {};
+}
+
+bool replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
+    std::string target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* named = ::realpath(path.c_str(), nullptr)) {
+            target = named;
+            std::free(named);
+        }
     }
-    // Truncated only once it is known to be a regular file.
-    Descriptor file{openRegular(path, O_WRONLY | O_CREAT, error)};
-    if (file.fd < 0) return false;
-    auto failed = [&] {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+    mode_t mode = ::umask(0);  // the mask is read by setting it
+    ::umask(mode);
+    mode = ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~mode;
+    std::string temporary = temporaryBeside(target);
+    Descriptor file{::mkostemp(temporary.data(), O_CLOEXEC)};
+    if (file.fd < 0) {
+        error = cannotWrite(path);
         return false;
-    };
-    if (::ftruncate(file.fd, 0) != 0) return failed();
-    for (std::size_t done = 0; done < bytes.size();) {
+    }
+    bool written = ::fchmod(file.fd, mode) == 0;
+    for (std::size_t done = 0; written && done < bytes.size();) {
         const ssize_t put = ::write(file.fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno != EINTR) return failed();
+        if (put < 0 && errno != EINTR) written = false;
         if (put > 0) done += static_cast<std::size_t>(put);
     }
-    if (!file.close()) return failed();
-    return true;
+    written = written && ::fsync(file.fd) == 0;
+    written = file.close() && written;
+    if (written && ::rename(temporary.c_str(), target.c_str()) == 0) return true;
+    error = cannotWrite(path);
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+bool DescriptorOutput::drain() {
+    const char* from = pbase();
+    while (failure_ == 0 && from < pptr()) {
+        const ssize_t put = ::write(fd_, from, static_cast<std::size_t>(pptr() - from));
+        if (put < 0 && errno != EINTR) failure_ = errno;
+        if (put > 0) from += put;
+    }
+    setp(buffer_, buffer_ + sizeof buffer_);
+    return failure_ == 0;
+}
+
+DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
+    if (!drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) sputc(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+}
+
+int DescriptorOutput::sync() { return drain() ? 0 : -1; }
+
+bool DescriptorOutput::finish(std::string& error) {
+    if (drain() && ::close(std::exchange(fd_, -1)) != 0) failure_ = errno;
+    if (failure_) error = std::strerror(failure_);
+    return failure_ == 0;
 }
 
 }  // namespace sumgrid::tools

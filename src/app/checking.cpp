@@ -30,10 +30,8 @@ void Form1::MNU_CHK_ALL_Click() {
     CellArray wrong(size_t(cellCount) + 1, 0);
     const int16_t n = int16_t(markWrongEntries(penDigits, wrong) + markWrongEntries(pencilDigits, wrong));
     if (n < 1) {
-        if (IsPuzzleCompleted())
-            MsgBox(" Congrats : puzzle completed successfully", vbOKOnly);
-        else
-            MsgBox(" No error found so far", vbOKOnly);
+        checkOutcome = IsPuzzleCompleted() ? " Congrats : puzzle completed successfully" : " No error found so far";
+        MsgBox(checkOutcome, vbOKOnly);
         updateGrid();
         return;
     }
@@ -46,6 +44,7 @@ void Form1::MNU_CHK_ALL_Click() {
         if (wrong[i] == 1)
             errorMarks[i] = 1;
     pbGrid_->Refresh();
+    checkOutcome = "Check: " + std::to_string(n) + (n == 1 ? " cell wrong" : " cells wrong");
     updateGrid();
 }
 

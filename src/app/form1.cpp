@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "about/frm_about.h"
+#include "app/board_accessible.h"
 #include "app/icons.h"
 #include "model/book.h"
 #include "model/puzzle.h"
@@ -11,6 +12,7 @@
 #include "render/grid.h"
 #include "render/resources.h"
 
+#include <QAccessible>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -26,7 +28,9 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     client->installEventFilter(this);
     setCentralWidget(client);
 
+    QAccessible::installFactory(boardAccessible);  // before the board is first asked for
     pbGrid_ = new PictureBox(client);
+    pbGrid_->setObjectName("pbGrid");
     pbGrid_->move(0, 0);
     pbGrid_->setAccessibleName("Board");
     pbGrid = pbGrid_;
@@ -34,6 +38,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     connect(pbGrid_, &PictureBox::mouseMove, this, [this] { pbGrid_MouseMove(); });
     connect(pbGrid_, &PictureBox::keyDown, this, &Form1::pbGrid_KeyDown);
     connect(pbGrid_, &PictureBox::rescaled, this, [] { updateGrid(); });
+    connect(pbGrid_, &PictureBox::described, this, [this] { announceBoardChanges(pbGrid_); });
 
     createToolbar();
     createMenus();

@@ -68,6 +68,7 @@ private:
     void createToolbar();
     void sizeWindowToBoard();
     void layOutForGridSize();
+    void showPuzzleNumber();
     void applyPointer();
 
     PictureBox* pbGrid_ = nullptr;

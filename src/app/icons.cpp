@@ -100,17 +100,18 @@ QPixmap tbImgPicture(int index) {
     return pixmap;
 }
 
-// A corner of a board: grid, a dashed cage and its sum, a blue digit.
+// A corner of a board: grid, a dashed cage and its sum, a blue digit. The
+// frame is drawn over the grid's lines, so that they end inside it at any scale.
 QPixmap programIcon() {
     QPixmap pixmap = blank(Qt::white);
     QPainter p(&pixmap);
-    p.setPen(QPen(QColor(20, 0, 0), 2));
-    p.drawRect(QRect(1, 1, 30, 30));
     p.setPen(QPen(QColor(25, 25, 25), 1));
     for (int at : {11, 21}) {
         p.drawLine(at, 1, at, 31);
         p.drawLine(1, at, 31, at);
     }
+    p.setPen(QPen(QColor(20, 0, 0), 2));
+    p.drawRect(QRect(1, 1, 30, 30));
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.drawRect(QRect(3, 3, 16, 6));
     p.setPen(QColor(20, 20, 240));

@@ -17,7 +17,13 @@ void Form1::startGame() {
     resetPlayer();
     layOutForGridSize();
     updateGrid();
-    txtGN_->setText(QString::number(puzzleNumber));
+    showPuzzleNumber();
+}
+
+// The box is written only when its text changes, so that a screen reader hears of it once.
+void Form1::showPuzzleNumber() {
+    if (txtGN_->text() != QString::number(puzzleNumber))
+        txtGN_->setText(QString::number(puzzleNumber));
 }
 
 void Form1::MNU_PREV_Click() {
@@ -31,7 +37,6 @@ void Form1::MNU_NEXT_Click() {
     if (puzzleNumber <= puzzleCount - 1) {
         ++puzzleNumber;
         startGame();
-        txtGN_->setText(QString::number(puzzleNumber));
     }
 }
 
@@ -44,7 +49,7 @@ void Form1::txtGN_KeyPress(int16_t KeyAscii) {
         return;
     const double typed = Val(txtGN_->text().trimmed().toStdString());
     if (typed > puzzleCount || typed < 1) {
-        txtGN_->setText(QString::number(puzzleNumber));
+        showPuzzleNumber();
         return;
     }
     if (MsgBox("Are you sure to change the puzzle?", vbYesNo + vbDefaultButton1, App::Title() + " - Alert") == vbNo)
@@ -66,7 +71,7 @@ void Form1::MNU_LOAD_PUZZLE_Click() {
     openBook(chosen);
     loadPuzzle(bookPath, 1);
     puzzleNumber = 1;
-    txtGN_->setText("1");
+    showPuzzleNumber();
     layOutForGridSize();
     updateGrid();
     pbGrid_->Refresh();

@@ -75,37 +75,45 @@ struct Pixels {
 
 // One stroke of a pen along one or more lines, as GDI draws them: each line
 // runs from its start up to, not including, its end point; at every step a
-// cross-section as wide as the pen is set; a styled pen's dashes and dots,
-// each as long as the pen is wide times its count, run on from one line of a
-// polyline into the next.
+// cross-section as wide as the pen is set, and where the stroke turns, a
+// square as wide as the pen, so that a pen wider than a device pixel leaves
+// no notch in the corner. A styled pen's dashes and dots run on from one line
+// of a polyline into the next; each is as long as the pen is wide times its
+// count, and its ends fall on the device pixels nearest where they belong.
 struct Stroke {
     Pixels pixels;
     Scale scale;
     QRgb colour;
     int width;
-    const std::vector<int>* pattern = nullptr;  // alternating on and off runs; none for a solid pen
-    size_t run = 0;                             // where in the pattern the next step falls
+    std::vector<int> pattern;  // alternating on and off runs in device pixels; none for a solid pen
+    size_t run = 0;            // where in the pattern the next step falls
     int left = 0;
+    bool turning = false;  // the next line starts where the stroke turns
 
     Stroke(HDC dc, HPEN pen)
         : pixels(*dc->image), scale(dc), colour(toQColor(pen->color).rgb()), width(scale.width(pen->width)) {
-        static const std::vector<int> dashDotDot{9, 3, 3, 3, 3, 3};
-        if (pen->style == PS_DASHDOTDOT) {
-            pattern = &dashDotDot;
-            left = (*pattern)[0] * width;
+        if (pen->style != PS_DASHDOTDOT)
+            return;
+        int32_t end = 0;
+        for (const int32_t count : {9, 3, 3, 3, 3, 3}) {
+            pattern.push_back(scale.at(end + count * pen->width) - scale.at(end));
+            end += count * pen->width;
         }
+        left = pattern[0];
     }
 
     bool nextIsOn() {
-        if (!pattern)
+        if (pattern.empty())
             return true;
         const bool on = run % 2 == 0;
         if (--left == 0) {
-            run = (run + 1) % pattern->size();
-            left = (*pattern)[run] * width;
+            run = (run + 1) % pattern.size();
+            left = pattern[run];
         }
         return on;
     }
+
+    void corner(int x, int y) { pixels.fill(QRect(x, y, width, width), colour); }
 
     // Bresenham's walk from a to b in device pixels, b left out. A solid
     // line along a row or a column is one band.
@@ -114,19 +122,25 @@ struct Stroke {
         const int dx = std::abs(b.x() - a.x()), sx = a.x() < b.x() ? 1 : -1;
         const int dy = -std::abs(b.y() - a.y()), sy = a.y() < b.y() ? 1 : -1;
         const bool alongX = dx >= -dy;
-        if (!pattern && (dx == 0 || dy == 0) && a != b) {
+        if (pattern.empty() && (dx == 0 || dy == 0) && a != b) {
             const QPoint last = b - QPoint(sx * (dx != 0), sy * (dy != 0));
             const QPoint first(std::min(a.x(), last.x()), std::min(a.y(), last.y()));
             const QPoint end(std::max(a.x(), last.x()) + (alongX ? 0 : width - 1),
                              std::max(a.y(), last.y()) + (alongX ? width - 1 : 0));
             pixels.fill(QRect(first, end), colour);
+            if (turning)
+                corner(a.x(), a.y());
             return;
         }
         int err = dx + dy;
         for (int x = a.x(), y = a.y(); x != b.x() || y != b.y();) {
-            if (nextIsOn())
-                for (int k = 0; k < width; ++k)
-                    pixels.set(alongX ? x : x + k, alongX ? y + k : y, colour);
+            if (nextIsOn()) {
+                if (turning && x == a.x() && y == a.y())
+                    corner(x, y);
+                else
+                    for (int k = 0; k < width; ++k)
+                        pixels.set(alongX ? x : x + k, alongX ? y + k : y, colour);
+            }
             const int e2 = 2 * err;
             if (e2 >= dy) {
                 err += dy;
@@ -143,7 +157,9 @@ struct Stroke {
 // A wide pen along a row or a column is a band whose ends reach half the
 // pen's width past both end points; a three-pixel pen covers the same 3 x 3
 // square at each end whichever way it runs. Across the line the band is as
-// wide as the pen; along it, its ends are scaled like any coordinate.
+// wide as the pen, rounded down to whole device pixels, so that it reaches no
+// further into a cell than at one device pixel to a pixel; along it, its ends
+// are scaled like any coordinate.
 void wideLine(HDC dc, POINT a, POINT b, HPEN pen) {
     if (a.x != b.x && a.y != b.y) {
         Stroke(dc, pen).line(a, b);
@@ -153,7 +169,8 @@ void wideLine(HDC dc, POINT a, POINT b, HPEN pen) {
     const int32_t before = pen->width / 2, after = pen->width - 1 - before;
     auto span = [&](int32_t p, int32_t q) {
         const int start = scale.at(std::min(p, q) - before);
-        return std::make_pair(start, p == q ? start + scale.width(pen->width) : scale.at(std::max(p, q) + after + 1));
+        const int across = std::max(1, int(pen->width * scale.ratio));
+        return std::make_pair(start, p == q ? start + across : scale.at(std::max(p, q) + after + 1));
     };
     const auto [left, right] = span(a.x, b.x);
     const auto [top, bottom] = span(a.y, b.y);
@@ -167,6 +184,7 @@ void wideLine(HDC dc, POINT a, POINT b, HPEN pen) {
 struct TextStamp {
     QSize size;
     std::vector<std::pair<QPoint, uint>> coverage;
+    int inkLeft = 0, inkRight = 0;  // the columns that hold ink, right one left out
 };
 
 const TextStamp& stampOf(const char* chars, int32_t length, const QFont& font) {
@@ -197,6 +215,9 @@ const TextStamp& stampOf(const char* chars, int32_t length, const QFont& font) {
             if (smooth ? ink > 0 : ink > 127)
                 stamp.coverage.emplace_back(QPoint(x, y), smooth ? ink : 255u);
         }
+    stamp.inkLeft = stamp.size.width();
+    for (const auto& [at, coverage] : stamp.coverage)
+        stamp.inkLeft = std::min(stamp.inkLeft, at.x()), stamp.inkRight = std::max(stamp.inkRight, at.x() + 1);
     return stamps.emplace(key, std::move(stamp)).first->second;
 }
 
@@ -261,7 +282,12 @@ bool Polyline(HDC dc, const POINT* points, int32_t count) {
     if (!dc->pen || count < 2)
         return false;
     Stroke stroke(dc, dc->pen);
+    const auto heading = [&](int32_t i) {
+        return QPoint((points[i].x > points[i - 1].x) - (points[i].x < points[i - 1].x),
+                      (points[i].y > points[i - 1].y) - (points[i].y < points[i - 1].y));
+    };
     for (int32_t i = 1; i < count; ++i) {
+        stroke.turning = i > 1 && heading(i) != heading(i - 1);
         if (dc->pen->width > 1)
             wideLine(dc, points[i - 1], points[i], dc->pen);
         else
@@ -291,13 +317,16 @@ int DrawTextA(HDC dc, const char* text, int32_t length, RECT* rect, uint32_t for
     const Scale scale(dc);
     QFont font = dc->font;
     if (scale.ratio != 1) {
-        font.setPixelSize(scale.at(dc->font.pixelSize()));
+        font.setPixelSize(int(dc->font.pixelSize() * scale.ratio));
         font.setStyleStrategy(QFont::PreferAntialias);
     }
     const TextStamp& stamp = stampOf(text, length, font);
     const bool upsideDown = rect->right < rect->left || rect->bottom < rect->top;
     const QRect box = scale.box(rect->left, rect->top, rect->right, rect->bottom).normalized();
-    const int x = (format & DT_CENTER) ? box.left() + (box.width() - stamp.size.width()) / 2 : box.left();
+    // Unsmoothed text is centred by its advance, as GDI does; smoothed text, by its ink.
+    const int x = !(format & DT_CENTER) ? box.left()
+                  : scale.ratio == 1    ? box.left() + (box.width() - stamp.size.width()) / 2
+                                        : box.left() + (box.width() - (stamp.inkRight - stamp.inkLeft) + 1) / 2 - stamp.inkLeft;
     const int y = (format & DT_VCENTER) ? box.top() + (box.height() - stamp.size.height()) / 2 : box.top();
     Pixels pixels(*dc->image);
     const Area visible(upsideDown ? pixels.bounds : box & pixels.bounds);

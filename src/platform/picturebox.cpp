@@ -2,7 +2,6 @@
 
 #include "platform/keys.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <algorithm>
 #include <QMouseEvent>
@@ -39,12 +38,16 @@ void PictureBox::setFontSize(int points) {
 
 void PictureBox::Refresh() { repaint(); }
 
+// Setting a new description tells assistive technology by itself.
 void PictureBox::setDescription(const QString& text) {
-    if (text == accessibleDescription())
-        return;
-    setAccessibleDescription(text);
-    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
+    if (text != accessibleDescription())
+        setAccessibleDescription(text);
+    emit described();
+}
+
+void PictureBox::clickAt(QPointF at) {
+    setFocus(Qt::MouseFocusReason);
+    emit mouseDown(1, 0, float(at.x()), float(at.y()));
 }
 
 // The image holds a device pixel for each of the screen's: at its scale, it

@@ -28,8 +28,11 @@ public:
 
     // Shows the image as it is now, at once.
     void Refresh();
-    // What assistive technology reads of the picture.
+    // What assistive technology reads of the picture; then described().
     void setDescription(const QString& text);
+    // A left click at a point of the box, as the mouse gives it: the keyboard
+    // focus, then the press.
+    void clickAt(QPointF at);
     // The image as drawn so far, at the screen's device pixel ratio.
     const QImage& image() const { return image_; }
 
@@ -40,6 +43,9 @@ signals:
     void keyDown(int16_t keyCode, int16_t shift);
     // The image was made anew for a screen of another scale, blank.
     void rescaled();
+    // The picture was described anew, changed or not: the moment to tell
+    // assistive technology what else changed with it.
+    void described();
 
 protected:
     bool event(QEvent* event) override;

@@ -34,3 +34,7 @@ void updateGrid();
 // The selected cell in words: its row and column, its cage's sum, its entry,
 // whether a check found it wrong.
 std::string describeSelection();
+// Any cell in the same words, with the number of cells of its cage.
+std::string describeCell(int16_t cell);
+// What a check found, told with the selected cell by the next repaint only.
+extern std::string checkOutcome;

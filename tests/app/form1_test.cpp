@@ -2,7 +2,7 @@
 // modal boxes answered by the test. Most tests are tables of steps, each a
 // line a player could follow: "click 4 3 right", "key 4 keypad", "menu
 // MNU_NEXT", "tb 9" (a toolbar button), "type 2.5 yes" (a puzzle number,
-// confirmed), "move board", "move button 3", "load PATH".
+// confirmed), "move board", "move button 3", "load PATH", "select 4 3" (the cell's action).
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "app/icons.h"
@@ -19,6 +19,9 @@
 #include "support/test_book.h"
 #include <QtWidgets>
 #include <QtTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -43,6 +46,16 @@ void whenModal(Act act) {
         }
     });
     timer->start(10);
+}
+
+// What a screen reader hears of the board, its cells and the number box: who, and the event.
+QStringList heard;
+void hear(QAccessibleEvent* event) {
+    QAccessibleInterface* who = event->accessibleInterface();
+    QAccessibleTableCellInterface* cell = who ? who->tableCellInterface() : nullptr;
+    const QString name = cell ? QString("cell %1,%2").arg(cell->rowIndex() + 1).arg(cell->columnIndex() + 1) : who ? who->text(QAccessible::Name) : "";
+    if (cell || name == "Board" || name == "Puzzle number")
+        heard << name + " " + QMetaEnum::fromType<QAccessible::Event>().valueToKey(event->type());
 }
 
 }  // namespace
@@ -70,6 +83,15 @@ class Form1Test : public QObject {
         QStringList texts;
         std::transform(boxes->seen.begin(), boxes->seen.end(), std::back_inserter(texts), [](const SeenBox& b) { return b.text; });
         return texts;
+    }
+    QAccessibleTableInterface* table() { return QAccessible::queryAccessibleInterface(w->board())->tableInterface(); }
+    QStringList cellNames() {  // of the cells among the board's accessible children
+        QAccessibleInterface* board = QAccessible::queryAccessibleInterface(w->board());
+        QStringList names;
+        for (int i = 0; i < board->childCount(); ++i)
+            if (board->child(i)->role() == QAccessible::Cell)
+                names << board->child(i)->text(QAccessible::Name);
+        return names;
     }
     QString state() { return QString("%1 %2 %3 %4").arg(selCol).arg(selRow).arg(penDigits[22]).arg(pencilDigits[22]); }
 
@@ -110,6 +132,10 @@ class Form1Test : public QObject {
                 const auto& [widget, at] = over.at(word[1] == "board" || word[1] == "toolbar" ? word[1] : "slot");
                 QTest::mouseMove(widget, at);
             }
+        } else if (verb == "select") {
+            QAccessibleActionInterface* cell = table()->cellAt(word[2].toInt() - 1, word[1].toInt() - 1)->actionInterface();
+            QCOMPARE(cell->actionNames(), QStringList{"select"});
+            cell->doAction("select");
         } else if (verb == "load") {
             load(step.section(' ', 1).toStdString());
         } else {
@@ -228,16 +254,56 @@ private slots:
             {{"key 5"}, "Row 2, column 4, cage of 13: 5 in pen"},
             {{"click 9 1"}, "Row 1, column 9, cage of 9: empty"},
             {{"menu MNU_PEN_2", "key 7"}, "Row 1, column 9, cage of 9: 7 in pencil"},
-            {{"menu MNU_CHK_ALL"}, "Row 1, column 9, cage of 9: 7 in pencil, marked wrong"},
+            {{"menu MNU_CHK_ALL"}, "Row 1, column 9, cage of 9: 7 in pencil, marked wrong\nCheck: 2 cells wrong"},
             {{"click 4 2"}, "Row 2, column 4, cage of 13: 5 in pen, marked wrong"},
             {{"click 1 5"}, "Row 5, column 1, cage of 11: empty"},
             {{"click 10,300"}, "No cell selected"},
+            {{"click 4 2", "key Del", "click 9 1", "key Del", "click 10,300", "menu MNU_CHK_ALL"}, "No cell selected\n No error found so far"},
         };
         for (const auto& [acts, said] : steps) {
             for (const QString& act : acts)
                 play(act);
             QCOMPARE(read(w->board(), QAccessible::Description), said);
         }
+    }
+
+    // To a screen reader the board is a table of named cells, the selected one
+    // selected; a cell's action selects it as a click does, so that the next
+    // key writes there. Each change is heard once: a cell's name only when it
+    // changed, the board's description, the selection, the puzzle number.
+    void assistiveTechnologyPlaysTheBoard() {
+        QCOMPARE(cellNames().size() + table()->rowCount() * table()->columnCount(), 81 + 81);
+        setSleepHook([](uint32_t) {});
+        const QString wrong = QString::number(solution[cellAt(7, 5)] % 9 + 1);
+        const std::pair<QString, QString> steps[] = {
+            {"click 10,300", "Board TableModelChanged"},  // the first repaint it hears of tells the whole table
+            {"click 2 3", "Board DescriptionChanged, cell 3,2 StateChanged"},
+            {"key 5", "Board DescriptionChanged"},
+            {"click number", "Puzzle number Focus"},
+            {"select 7 5", "Board Focus, Board DescriptionChanged, cell 3,2 StateChanged, cell 5,7 StateChanged"},
+            {"key " + wrong, "Board DescriptionChanged"},
+            {"menu MNU_CHK_ALL", "Board DescriptionChanged"},
+            {"menu MNU_NEXT", "Board DescriptionChanged, cell 5,7 StateChanged, Puzzle number TextUpdated"},
+            {"menu MNU_RST", ""},
+        };
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);  // as when a screen reader listens
+        QAccessible::installUpdateHandler(hear);
+        for (const auto& [step, told] : steps) {
+            const QStringList before = cellNames();
+            heard.clear();
+            play(step);
+            QStringList expected = told.split(", ", Qt::SkipEmptyParts), after = cellNames();
+            for (int i = 0; i < after.size(); ++i)
+                if (after[i] != before.value(i))
+                    expected << QString("cell %1,%2 NameChanged").arg(i / 9 + 1).arg(i % 9 + 1);
+            heard.sort(), expected.sort();
+            QCOMPARE(heard, expected);
+            if (step == "menu MNU_CHK_ALL")
+                QCOMPARE(after[4 * 9 + 6], "Row 5, column 7, cage of 5, 2 cells: " + wrong + " in pen, marked wrong");
+        }
+        QAccessible::installUpdateHandler(nullptr);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+        QCOMPARE(table()->cellAt(0, 8)->text(QAccessible::Name), "Row 1, column 9, cage of 1, 1 cell: empty");
     }
 
     void navigationStartsTheChosenPuzzle() {
@@ -426,6 +492,7 @@ private slots:
             QCOMPARE(w->size(), client);
             QCOMPARE(w->board()->geometry(), QRect(0, 0, client.width(), client.height() - 19));
             QCOMPARE_GOLDEN(board(), picture);
+            QCOMPARE(cellNames().size(), side * side);
             for (int16_t i : {1, 3, 4, 6, 7, 9})  // the whole toolbar shows
                 QCOMPARE(w->tb()->button(i)->visibleRegion().boundingRect(), QRect(0, 0, 43, 36));
             QCOMPARE(w->txtGN()->visibleRegion().boundingRect(), QRect(0, 0, 62, 27));

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 #include <filesystem>
 #include "engine_test_util.h"
 
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 using namespace sumgrid::engine::testing;
 
 namespace {
@@ -17,19 +20,20 @@ const bool ready = fs::create_directories(folder) && !std::atexit([] { fs::remov
 std::string scratch(const std::string& name) { return (folder / name).string(); }
 void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-// The real sumgrid-book run by the shell, input piped in, ended should it ever wait; with
-// terminal, its output goes to a terminal and it is ended after three seconds.
+// The real sumgrid-book run by the shell, input piped in, ended should it ever wait; args may
+// redirect its output or pipe it on. With terminal, its output goes to a terminal and it is ended
+// after three seconds.
 ToolRun process(const std::string& args, const std::string& input = "", bool terminal = false) {
     put(scratch("in"), input);
     const std::string run = (terminal ? "timeout 3 " : "timeout 10 ") + std::string(SUMGRID_BOOK " ") + args;
-    const std::string shell = "cat " + scratch("in") + " | " + (terminal ? "script -qc '" + run + "' /dev/null" : run);
+    const std::string shell = "cat " + scratch("in") + " | " + (terminal ? "script -qc '" + run + "' /dev/null" : "(" + run + ")");
     const int s = std::system((shell + " >" + scratch("out") + " 2>" + scratch("err")).c_str());
     return {WEXITSTATUS(s), slurp(scratch("out")), slurp(scratch("err"))};
 }
 
 // A book of three 4x4 LEVEL-1 puzzles: 20 header bytes, then records of 37.
 std::string smallBook(const std::string& name) {
-    EXPECT_EQ(process("generate --level 1 --count 3 --side 4 --seed 5 -o " + scratch(name)).status, 0);
+    EXPECT_EQ(process("generate --level 1 --count 3 --side 4 --seed 5 --jobs 1 -o " + scratch(name)).status, 0);
     return scratch(name);
 }
 
@@ -105,13 +109,18 @@ TEST(BookTool, DashIsStandardInputAndOutput) {
         {"validate - --level 1", bytes, "-: 3 puzzles valid, each with one solution; LEVEL-1 x3\n"},
         {"export - -o -", bytes, text},
         {"import - -o -", text, bytes},
-        {"generate --level 1 --count 3 --side 4 --seed 0x5 -o -", "", bytes},
+        {"generate --level=1 --count=3 --side=4 --seed=0x5 --jobs=3 -o -", "", bytes},  // as many threads as puzzles
         {"--version", "", "sumgrid-book " SUMGRID_VERSION "\n"},
     };
     for (const auto& [args, input, output] : runs) {
         const ToolRun r = process(args, input);
         EXPECT_EQ(r.err + std::to_string(r.status) + r.out, "0" + output) << args;  // all three at once
     }
+    for (int level = 1; level <= 5; ++level) {  // every bundled book, through a pipe and back
+        const std::string path = SUMGRID_SOURCE_DIR "/puzzles/LEVEL-" + std::to_string(level) + ".wobe";
+        EXPECT_TRUE(process("export " + path + " -o - | " SUMGRID_BOOK " import - -o -").out == slurp(path)) << path;
+    }
+    EXPECT_EQ(text.rfind("# killer puzzles: cage labels, cage sums, solution (see sumgrid-book(6))\n", 0), 0u);
     // Cages that turn corners and fill a square, drawn with their sums, and the solution found.
     const std::string drawn = process("inspect -", process("import - -o -", "AABBACBBBCCABDDA 6,10,8,5,6,5").out).out;
     EXPECT_EQ(drawn.substr(drawn.find('+')), dataFile("data/inspect-4x4.txt"));
@@ -138,6 +147,60 @@ TEST(BookTool, ShowsProgressOnATerminalForLongWork) {
         EXPECT_EQ(tool(args, {false, 0ms}).err, "") << what << " is not on a terminal";
     }
     // The real tool, its standard error a terminal, on three seconds of long work.
-    const ToolRun r = process("generate --level 1 --count 32767 -o " + scratch("huge"), "", true);
-    EXPECT_NE(r.out.find("\r\033[Kgenerating LEVEL-1: "), std::string::npos) << r.out;
+    const std::string generate = "generate --level 1 --count 32767 -o " + scratch("huge");
+    EXPECT_NE(process(generate, "", true).out.find("\r\033[Kgenerating LEVEL-1: "), std::string::npos);
+    const std::string term = getenv("TERM") ? getenv("TERM") : "";
+    setenv("TERM", "dumb", 1);  // a terminal that cannot erase a line
+    EXPECT_EQ(process(generate, "", true).out, "");
+    setenv("TERM", term.c_str(), 1);
+    EXPECT_NE(process("generate --level 1 --count 1 -o -", "", true).out.find("will not write a binary book to a terminal; redirect"),
+              std::string::npos);
+}
+
+// The command line as a Unix user has it, and output that never fails in silence: help on standard
+// output, -- ending the options, usage errors exit 2, the output's folder tried before any work, a
+// failed write told once with its reason, input bytes shown escaped, too many lines refused unsolved
+// (each would have more than one solution). An expected standard error ending in a newline is all of it.
+TEST(BookTool, FollowsUnixConventionsAndNeverFailsInSilence) {
+    const std::string book = smallBook("unix.wobe"), made = scratch("made.wobe"), missing = scratch("none/x.wobe"),
+                      full = " >/dev/full", noSpace = "sumgrid-book: write error: No space left on device\n";
+    std::string many;
+    for (int i = 0; i < 40000; ++i) many += "AABBAABBCCDDCCDD 10,10,10,10\n";
+    const std::vector<std::tuple<std::string, std::string, int, std::string, std::string>> runs = {
+        // arguments, standard input, status, start of standard output, standard error
+        {"generate --help", "", 0, "usage: sumgrid-book generate --level N --count K -o FILE [--seed S] [--side G] [--jobs J]\n", ""},
+        {"--help", "", 0, "usage:\n  sumgrid-book generate", ""},
+        {"validate -- -x.wobe", "", 1, "", "sumgrid-book: cannot open -x.wobe: No such file or directory\n"},
+        {"--version extra", "", 2, "", "sumgrid-book: The following argument was not expected: extra\nusage:"},
+        {"--verbose", "", 2, "", "sumgrid-book: The following argument was not expected: --verbose\nusage:"},
+        {"generate --level 1 --count 1 -o --", "", 2, "", "sumgrid-book: -o: takes a file name, not \"--\" (write ./--)\nusage:"},
+        {"generate --level 5 --count 32767 -o " + missing, "", 1, "", "sumgrid-book: cannot write " + missing + ": No such file or directory\n"},
+        {"import - -o " + made, many, 1, "", "-: more than 32767 puzzles\nsumgrid-book: nothing written\n"},
+        {"import - -o " + made, "AABBAABBCCDDCC\0\xff 1\nAABBAABBCCDDCCDD 1\xff\n"s, 1, "",
+         "-: line 1: cage label '\\x00' is not a letter or digit\n-: line 2: cage sum \"1\\xff\" is not a number up to 9999\nsumgrid-book: nothing written\n"},
+        {"inspect " + book + full, "", 1, "", noSpace},
+        {"validate " + book + full, "", 1, "", noSpace},
+        {"--help" + full, "", 1, "", noSpace},
+        {"--version" + full, "", 1, "", noSpace},
+        {"generate --level 1 --count 1 -o " + made + full, "", 1, "", noSpace},
+        {"export " + book + " -o -" + full, "", 1, "", noSpace},
+    };
+    for (const auto& [args, input, status, out, err] : runs) {
+        const ToolRun r = process(args, input);
+        EXPECT_EQ(r.status, status) << args;
+        EXPECT_EQ(r.out.substr(0, out.size()), out) << args;
+        EXPECT_EQ(err.back() == '\n' ? r.err : r.err.substr(0, err.size()), err) << args;
+    }
+    // A write that fails (at the file size limit here) leaves the file it would have replaced, and nothing beside it.
+    put(made, "old");
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{1024, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    const ToolRun r = tool({"generate", "--level", "1", "--count", "40", "-o", made});
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(r.err, "sumgrid-book: cannot write " + made + ": File too large\n");
+    EXPECT_EQ(slurp(made), "old");
+    for (const auto& file : fs::directory_iterator(folder)) EXPECT_NE(file.path().filename().string()[0], '.');
 }

@@ -1,6 +1,6 @@
 // Whole pictures compared pixel for pixel with reference images kept under
-// tests/golden/. With SUMGRID_UPDATE_GOLDEN set in the environment the
-// reference is written instead (`make golden`). On a mismatch the picture
+// tests/golden/. With SUMGRID_UPDATE_GOLDEN set in the environment a
+// reference that differs is written anew (`make golden`). On a mismatch the picture
 // and a difference image are left in golden-failures/ in the build folder.
 #pragma once
 
