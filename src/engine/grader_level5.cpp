@@ -15,8 +15,10 @@ constexpr long kFillingLimit = 100000;
 // subsets of the cells reach their sums (an empty subset sums to 0). A check
 // sees each digit as it is placed (place may refuse it; unplace follows
 // either way) and each complete filling (fits); support gathers, per cell,
-// the digits of the fillings it accepts. The search stops once every
-// candidate has support.
+// the digits of the fillings it accepts. Rather than walk every filling, the
+// search looks for one filling per candidate still without support, with that
+// cell held to that digit: each filling found supports all its digits at once,
+// and a candidate is left without support only when no filling holds it.
 struct Fillings {
     static constexpr int kMax = 32;
     int n = 0;
@@ -26,8 +28,8 @@ struct Fillings {
     int target[2] = {0, 0};
     int value[kMax];
     Mask support[kMax];
+    Mask now[kMax];  // the candidates of the search under way: one cell held to one digit
     int minRest[2][kMax + 1], maxRest[2][kMax + 1];
-    bool full = false;  // every candidate has support: nothing to learn
 
     // Whether the cells have few enough ways to be filled to search them all.
     bool small() const {
@@ -38,43 +40,52 @@ struct Fillings {
 
     template <class Check>
     void run(Check& check) {
+        std::fill(support, support + n, Mask{0});
+        for (int i = 0; i < n; ++i)
+            for (Mask m = cand[i] & static_cast<Mask>(~support[i]); m; m &= m - 1) {
+                const Mask bit = m & -m;
+                if (support[i] & bit) continue;  // a filling found since holds it
+                std::copy(cand, cand + n, now);
+                now[i] = bit;
+                bound();
+                go(0, 0, 0, check);
+            }
+    }
+
+    // The least and most the cells from i on add to each sum.
+    void bound() {
         for (int k = 0; k < 2; ++k) {
             minRest[k][n] = maxRest[k][n] = 0;
             for (int i = n - 1; i >= 0; --i) {
                 const bool in = member[k] >> i & 1u;
-                minRest[k][i] = minRest[k][i + 1] + (in ? digitOf(cand[i] & -cand[i]) : 0);
-                maxRest[k][i] = maxRest[k][i + 1] + (in ? 32 - __builtin_clz(cand[i]) : 0);
+                minRest[k][i] = minRest[k][i + 1] + (in ? digitOf(now[i] & -now[i]) : 0);
+                maxRest[k][i] = maxRest[k][i + 1] + (in ? 32 - __builtin_clz(now[i]) : 0);
             }
         }
-        std::fill(support, support + n, Mask{0});
-        full = false;
-        go(0, 0, 0, check);
     }
 
+    // True once a filling is found.
     template <class Check>
-    void go(int i, int sum0, int sum1, Check& check) {
+    bool go(int i, int sum0, int sum1, Check& check) {
         if (i == n) {
-            if (!check.fits(value)) return;
-            bool grew = false;
-            for (int j = 0; j < n; ++j) {
-                grew = grew || !(support[j] & digitBit(value[j]));
-                support[j] |= digitBit(value[j]);
-            }
-            full = grew && std::equal(support, support + n, cand);
-            return;
+            if (!check.fits(value)) return false;
+            for (int j = 0; j < n; ++j) support[j] |= digitBit(value[j]);
+            return true;
         }
         Mask taken = 0;
         for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
         const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
-        for (Mask m = cand[i] & static_cast<Mask>(~taken); m && !full; m &= m - 1) {
+        for (Mask m = now[i] & static_cast<Mask>(~taken); m; m &= m - 1) {
             const int d = __builtin_ctz(m) + 1;
             const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
             if (s0 + minRest[0][i + 1] > target[0] || s0 + maxRest[0][i + 1] < target[0]) continue;
             if (s1 + minRest[1][i + 1] > target[1] || s1 + maxRest[1][i + 1] < target[1]) continue;
             value[i] = d;
-            if (check.place(i, d)) go(i + 1, s0, s1, check);
+            const bool found = check.place(i, d) && go(i + 1, s0, s1, check);
             check.unplace(i);
+            if (found) return true;
         }
+        return false;
     }
 };
 
@@ -164,6 +175,7 @@ bool combinationsAcrossUnits(Solve& s) {
             f.cand[i] = s.cand[open[i]];
             f.differ[i] = f.member[0] & ~(1u << i);
         }
+        if (!f.small()) return false;
         check.watched = check.units = 0;
         std::fill(watchIndex.begin(), watchIndex.end(), -1);
         for (int i = 0; i < n; ++i) {
@@ -190,7 +202,6 @@ bool combinationsAcrossUnits(Solve& s) {
             }
             check.units += check.cageCells[k] && !check.unitWatched[k].empty();
         }
-        if (!f.small()) return false;
         f.run(check);
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
