@@ -113,8 +113,10 @@ bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
 // that see a cage cell (watched) lose each digit placed in a cage cell they see.
 struct AcrossUnits {
     int watched = 0, units = 0;
+    int cellOf[kMaxCells];                       // per watched cell, its cell in the grid
     Mask left[kMaxCells];                        // per watched cell
     std::vector<int> seers[kMaxSide];            // per cage cell, the watched cells that see it
+    std::uint64_t lastOf[kMaxSide];              // per cage cell, the crossed units whose last cage cell it is
     Mask saved[kMaxSide][kMaxCells];
     Mask placed[kMaxSide];
     Mask need[3 * kMaxSide];                     // per crossed unit, digits not yet placed
@@ -130,9 +132,8 @@ struct AcrossUnits {
             left[j] &= static_cast<Mask>(~placed[i]);
             ok = ok && left[j] != 0;
         }
-        // The units whose last cage cell this is.
-        for (int u = 0; u < units && ok; ++u) {
-            if (31 - __builtin_clz(cageCells[u]) != i) continue;
+        for (std::uint64_t m = lastOf[i]; m && ok; m &= m - 1) {
+            const int u = __builtin_ctzll(m);
             Mask have = 0;
             for (std::uint32_t b = cageCells[u]; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
             for (int j : unitWatched[u]) have |= left[j];
@@ -161,7 +162,7 @@ bool combinationsAcrossUnits(Solve& s) {
     Fillings f;
     AcrossUnits check;
     int open[kMaxSide];
-    std::vector<int> watchIndex(g.cells);
+    std::vector<int> watchIndex(g.cells, -1);  // back to -1 after each cage
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
         int n = 0;
@@ -177,31 +178,36 @@ bool combinationsAcrossUnits(Solve& s) {
         }
         if (!f.small()) return false;
         check.watched = check.units = 0;
-        std::fill(watchIndex.begin(), watchIndex.end(), -1);
+        std::uint64_t crossed = 0;
         for (int i = 0; i < n; ++i) {
+            crossed |= s.unitsOf[open[i]];
+            check.lastOf[i] = 0;
             check.seers[i].clear();
             for (int p : g.peers[open[i]]) {
                 if (s.placed[p] || s.killer.cageOf[p] == id) continue;
                 if (watchIndex[p] < 0) {
                     watchIndex[p] = check.watched;
+                    check.cellOf[check.watched] = p;
                     check.left[check.watched++] = s.cand[p];
                 }
                 check.seers[i].push_back(watchIndex[p]);
             }
         }
-        for (int u = 0; u < 3 * g.side; ++u) {
-            const int k = check.units;
+        for (; crossed; crossed &= crossed - 1) {
+            const int u = __builtin_ctzll(crossed), k = check.units;
             check.need[k] = g.all;
             check.cageCells[k] = 0;
             check.unitWatched[k].clear();
             for (int c : g.units[u]) {
                 if (s.placed[c]) check.need[k] &= static_cast<Mask>(~s.cand[c]);
                 else if (watchIndex[c] >= 0) check.unitWatched[k].push_back(watchIndex[c]);
-                for (int i = 0; i < n; ++i)
-                    if (open[i] == c) check.cageCells[k] |= 1u << i;
             }
-            check.units += check.cageCells[k] && !check.unitWatched[k].empty();
+            for (int i = 0; i < n; ++i) check.cageCells[k] |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
+            if (check.unitWatched[k].empty()) continue;
+            check.lastOf[31 - __builtin_clz(check.cageCells[k])] |= std::uint64_t{1} << k;
+            ++check.units;
         }
+        for (int j = 0; j < check.watched; ++j) watchIndex[check.cellOf[j]] = -1;
         f.run(check);
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
