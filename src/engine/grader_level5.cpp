@@ -110,39 +110,56 @@ bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
 }
 
 // The check of combinations across units: the open cells outside the cage
-// that see a cage cell (watched) lose each digit placed in a cage cell they see.
+// that see a cage cell (watched) lose each digit placed in a cage cell they
+// see. The watched cells are bits, per digit those that may still hold it,
+// so that a placement updates them a word at a time.
 struct AcrossUnits {
-    int watched = 0, units = 0;
-    int cellOf[kMaxCells];                       // per watched cell, its cell in the grid
-    Mask left[kMaxCells];                        // per watched cell
-    std::vector<int> seers[kMaxSide];            // per cage cell, the watched cells that see it
-    std::uint64_t lastOf[kMaxSide];              // per cage cell, the crossed units whose last cage cell it is
-    Mask saved[kMaxSide][kMaxCells];
+    static constexpr int kWords = (kMaxCells + 63) / 64;
+    using Bits = std::uint64_t[kWords];
+    int words = 0, digits = 0;
+    Bits holds[kMaxSide];                 // per digit, the watched cells that may still hold it
+    Bits sees[kMaxSide];                  // per cage cell, the watched cells that see it
+    Bits lost[kMaxSide];                  // per cage cell, the watched cells its digit left
+    Bits unitWatched[3 * kMaxSide];       // per crossed unit, its watched cells
+    std::uint64_t lastOf[kMaxSide];       // per cage cell, the crossed units whose last cage cell it is
     Mask placed[kMaxSide];
-    Mask need[3 * kMaxSide];                     // per crossed unit, digits not yet placed
-    std::uint32_t cageCells[3 * kMaxSide];       // per crossed unit, its cage cells (bits)
-    std::vector<int> unitWatched[3 * kMaxSide];  // per crossed unit, its watched cells
+    Mask placedSoFar[kMaxSide];           // per cage cell, the digits of it and the cells before it
+    Mask need[3 * kMaxSide];              // per crossed unit, digits not yet placed
+    Mask held[3 * kMaxSide];              // per crossed unit, the candidates of its watched cells before the search
+    std::uint32_t cageCells[3 * kMaxSide];  // per crossed unit, its cage cells (bits)
 
     bool place(int i, int d) {
         placed[i] = digitBit(d);
+        placedSoFar[i] = static_cast<Mask>((i ? placedSoFar[i - 1] : 0) | placed[i]);
+        std::uint64_t* h = holds[d - 1];
         bool ok = true;
-        for (std::size_t k = 0; k < seers[i].size(); ++k) {
-            const int j = seers[i][k];
-            saved[i][k] = left[j];
-            left[j] &= static_cast<Mask>(~placed[i]);
-            ok = ok && left[j] != 0;
+        for (int w = 0; w < words; ++w) {
+            lost[i][w] = h[w] & sees[i][w];
+            if (!lost[i][w]) continue;
+            h[w] &= ~sees[i][w];
+            std::uint64_t any = 0;  // the cells that still hold some digit
+            for (int x = 0; x < digits; ++x) any |= holds[x][w];
+            ok = ok && !(lost[i][w] & ~any);
         }
         for (std::uint64_t m = lastOf[i]; m && ok; m &= m - 1) {
             const int u = __builtin_ctzll(m);
             Mask have = 0;
             for (std::uint32_t b = cageCells[u]; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
-            for (int j : unitWatched[u]) have |= left[j];
-            ok = !(need[u] & static_cast<Mask>(~have));
+            // A digit no cage cell took is still where it was before the search.
+            const Mask missing = need[u] & static_cast<Mask>(~have);
+            ok = !(missing & static_cast<Mask>(~held[u]));
+            for (Mask gone = missing & placedSoFar[i]; gone && ok; gone &= gone - 1) {
+                const int x = __builtin_ctz(gone);
+                std::uint64_t there = 0;
+                for (int w = 0; w < words; ++w) there |= holds[x][w] & unitWatched[u][w];
+                ok = there != 0;
+            }
         }
         return ok;
     }
     void unplace(int i) {
-        for (std::size_t k = 0; k < seers[i].size(); ++k) left[seers[i][k]] = saved[i][k];
+        std::uint64_t* h = holds[__builtin_ctz(placed[i])];
+        for (int w = 0; w < words; ++w) h[w] |= lost[i][w];
     }
     bool fits(const int*) const { return true; }
 };
@@ -161,7 +178,7 @@ bool combinationsAcrossUnits(Solve& s) {
     }
     Fillings f;
     AcrossUnits check;
-    int open[kMaxSide];
+    int open[kMaxSide], watchedCell[kMaxCells];
     std::vector<int> watchIndex(g.cells, -1);  // back to -1 after each cage
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
@@ -177,37 +194,50 @@ bool combinationsAcrossUnits(Solve& s) {
             f.differ[i] = f.member[0] & ~(1u << i);
         }
         if (!f.small()) return false;
-        check.watched = check.units = 0;
+        // Number the watched cells, then note per digit which may hold it.
+        int watched = 0, units = 0;
         std::uint64_t crossed = 0;
         for (int i = 0; i < n; ++i) {
             crossed |= s.unitsOf[open[i]];
-            check.lastOf[i] = 0;
-            check.seers[i].clear();
-            for (int p : g.peers[open[i]]) {
-                if (s.placed[p] || s.killer.cageOf[p] == id) continue;
-                if (watchIndex[p] < 0) {
-                    watchIndex[p] = check.watched;
-                    check.cellOf[check.watched] = p;
-                    check.left[check.watched++] = s.cand[p];
+            for (int p : g.peers[open[i]])
+                if (!s.placed[p] && s.killer.cageOf[p] != id && watchIndex[p] < 0) {
+                    watchIndex[p] = watched;
+                    watchedCell[watched++] = p;
                 }
-                check.seers[i].push_back(watchIndex[p]);
-            }
+        }
+        check.words = (watched + 63) / 64;
+        check.digits = g.side;
+        auto setBit = [](std::uint64_t* bits, int j) { bits[j >> 6] |= std::uint64_t{1} << (j & 63); };
+        for (int x = 0; x < g.side; ++x) std::fill(check.holds[x], check.holds[x] + check.words, 0);
+        for (int j = 0; j < watched; ++j)
+            for (Mask m = s.cand[watchedCell[j]]; m; m &= m - 1) setBit(check.holds[__builtin_ctz(m)], j);
+        for (int i = 0; i < n; ++i) {
+            check.lastOf[i] = 0;
+            std::fill(check.sees[i], check.sees[i] + check.words, 0);
+            for (int p : g.peers[open[i]])
+                if (watchIndex[p] >= 0) setBit(check.sees[i], watchIndex[p]);
         }
         for (; crossed; crossed &= crossed - 1) {
-            const int u = __builtin_ctzll(crossed), k = check.units;
+            const int u = __builtin_ctzll(crossed), k = units;
             check.need[k] = g.all;
             check.cageCells[k] = 0;
-            check.unitWatched[k].clear();
+            check.held[k] = 0;
+            std::fill(check.unitWatched[k], check.unitWatched[k] + check.words, 0);
+            bool any = false;
             for (int c : g.units[u]) {
                 if (s.placed[c]) check.need[k] &= static_cast<Mask>(~s.cand[c]);
-                else if (watchIndex[c] >= 0) check.unitWatched[k].push_back(watchIndex[c]);
+                else if (watchIndex[c] >= 0) {
+                    setBit(check.unitWatched[k], watchIndex[c]);
+                    check.held[k] |= s.cand[c];
+                    any = true;
+                }
             }
             for (int i = 0; i < n; ++i) check.cageCells[k] |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
-            if (check.unitWatched[k].empty()) continue;
+            if (!any) continue;
             check.lastOf[31 - __builtin_clz(check.cageCells[k])] |= std::uint64_t{1} << k;
-            ++check.units;
+            ++units;
         }
-        for (int j = 0; j < check.watched; ++j) watchIndex[check.cellOf[j]] = -1;
+        for (int j = 0; j < watched; ++j) watchIndex[watchedCell[j]] = -1;
         f.run(check);
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
