@@ -45,8 +45,14 @@ struct Fillings {
             for (Mask m = cand[i] & static_cast<Mask>(~support[i]); m; m &= m - 1) {
                 const Mask bit = m & -m;
                 if (support[i] & bit) continue;  // a filling found since holds it
-                std::copy(cand, cand + n, now);
+                // The cells that must differ from this one cannot take its digit.
+                bool open = true;
+                for (int j = 0; j < n; ++j) {
+                    now[j] = differ[i] >> j & 1u ? static_cast<Mask>(cand[j] & ~bit) : cand[j];
+                    open = open && now[j];
+                }
                 now[i] = bit;
+                if (!open) continue;
                 bound();
                 go(0, 0, 0, check);
             }
@@ -75,7 +81,13 @@ struct Fillings {
         Mask taken = 0;
         for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
         const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
-        for (Mask m = now[i] & static_cast<Mask>(~taken); m; m &= m - 1) {
+        // Digits without support first, so that a filling found supports as many as it can.
+        const Mask free = now[i] & static_cast<Mask>(~taken), fresh = free & static_cast<Mask>(~support[i]);
+        for (Mask m = fresh, later = free & support[i]; m || later; m &= m - 1) {
+            if (!m) {
+                m = later;
+                later = 0;
+            }
             const int d = __builtin_ctz(m) + 1;
             const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
             if (s0 + minRest[0][i + 1] > target[0] || s0 + maxRest[0][i + 1] < target[0]) continue;
