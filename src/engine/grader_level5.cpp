@@ -15,8 +15,10 @@ constexpr long kFillingLimit = 100000;
 // subsets of the cells reach their sums (an empty subset sums to 0). A check
 // sees each digit as it is placed (place may refuse it; unplace follows
 // either way) and each complete filling (fits); support gathers, per cell,
-// the digits of the fillings it accepts. The search stops once every
-// candidate has support.
+// the digits of the fillings it accepts. Rather than walk every filling, the
+// search looks for one filling per candidate still without support, with that
+// cell held to that digit: each filling found supports all its digits at once,
+// and a candidate is left without support only when no filling holds it.
 struct Fillings {
     static constexpr int kMax = 32;
     int n = 0;
@@ -26,8 +28,8 @@ struct Fillings {
     int target[2] = {0, 0};
     int value[kMax];
     Mask support[kMax];
+    Mask now[kMax];  // the candidates of the search under way: one cell held to one digit
     int minRest[2][kMax + 1], maxRest[2][kMax + 1];
-    bool full = false;  // every candidate has support: nothing to learn
 
     // Whether the cells have few enough ways to be filled to search them all.
     bool small() const {
@@ -38,43 +40,64 @@ struct Fillings {
 
     template <class Check>
     void run(Check& check) {
+        std::fill(support, support + n, Mask{0});
+        for (int i = 0; i < n; ++i)
+            for (Mask m = cand[i] & static_cast<Mask>(~support[i]); m; m &= m - 1) {
+                const Mask bit = m & -m;
+                if (support[i] & bit) continue;  // a filling found since holds it
+                // The cells that must differ from this one cannot take its digit.
+                bool open = true;
+                for (int j = 0; j < n; ++j) {
+                    now[j] = differ[i] >> j & 1u ? static_cast<Mask>(cand[j] & ~bit) : cand[j];
+                    open = open && now[j];
+                }
+                now[i] = bit;
+                if (!open) continue;
+                bound();
+                go(0, 0, 0, check);
+            }
+    }
+
+    // The least and most the cells from i on add to each sum.
+    void bound() {
         for (int k = 0; k < 2; ++k) {
             minRest[k][n] = maxRest[k][n] = 0;
             for (int i = n - 1; i >= 0; --i) {
                 const bool in = member[k] >> i & 1u;
-                minRest[k][i] = minRest[k][i + 1] + (in ? digitOf(cand[i] & -cand[i]) : 0);
-                maxRest[k][i] = maxRest[k][i + 1] + (in ? 32 - __builtin_clz(cand[i]) : 0);
+                minRest[k][i] = minRest[k][i + 1] + (in ? digitOf(now[i] & -now[i]) : 0);
+                maxRest[k][i] = maxRest[k][i + 1] + (in ? 32 - __builtin_clz(now[i]) : 0);
             }
         }
-        std::fill(support, support + n, Mask{0});
-        full = false;
-        go(0, 0, 0, check);
     }
 
+    // True once a filling is found.
     template <class Check>
-    void go(int i, int sum0, int sum1, Check& check) {
+    bool go(int i, int sum0, int sum1, Check& check) {
         if (i == n) {
-            if (!check.fits(value)) return;
-            bool grew = false;
-            for (int j = 0; j < n; ++j) {
-                grew = grew || !(support[j] & digitBit(value[j]));
-                support[j] |= digitBit(value[j]);
-            }
-            full = grew && std::equal(support, support + n, cand);
-            return;
+            if (!check.fits(value)) return false;
+            for (int j = 0; j < n; ++j) support[j] |= digitBit(value[j]);
+            return true;
         }
         Mask taken = 0;
         for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
         const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
-        for (Mask m = cand[i] & static_cast<Mask>(~taken); m && !full; m &= m - 1) {
+        // Digits without support first, so that a filling found supports as many as it can.
+        const Mask free = now[i] & static_cast<Mask>(~taken), fresh = free & static_cast<Mask>(~support[i]);
+        for (Mask m = fresh, later = free & support[i]; m || later; m &= m - 1) {
+            if (!m) {
+                m = later;
+                later = 0;
+            }
             const int d = __builtin_ctz(m) + 1;
             const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
             if (s0 + minRest[0][i + 1] > target[0] || s0 + maxRest[0][i + 1] < target[0]) continue;
             if (s1 + minRest[1][i + 1] > target[1] || s1 + maxRest[1][i + 1] < target[1]) continue;
             value[i] = d;
-            if (check.place(i, d)) go(i + 1, s0, s1, check);
+            const bool found = check.place(i, d) && go(i + 1, s0, s1, check);
             check.unplace(i);
+            if (found) return true;
         }
+        return false;
     }
 };
 
@@ -99,38 +122,56 @@ bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
 }
 
 // The check of combinations across units: the open cells outside the cage
-// that see a cage cell (watched) lose each digit placed in a cage cell they see.
+// that see a cage cell (watched) lose each digit placed in a cage cell they
+// see. The watched cells are bits, per digit those that may still hold it,
+// so that a placement updates them a word at a time.
 struct AcrossUnits {
-    int watched = 0, units = 0;
-    Mask left[kMaxCells];                        // per watched cell
-    std::vector<int> seers[kMaxSide];            // per cage cell, the watched cells that see it
-    Mask saved[kMaxSide][kMaxCells];
+    static constexpr int kWords = (kMaxCells + 63) / 64;
+    using Bits = std::uint64_t[kWords];
+    int words = 0, digits = 0;
+    Bits holds[kMaxSide];                 // per digit, the watched cells that may still hold it
+    Bits sees[kMaxSide];                  // per cage cell, the watched cells that see it
+    Bits lost[kMaxSide];                  // per cage cell, the watched cells its digit left
+    Bits unitWatched[3 * kMaxSide];       // per crossed unit, its watched cells
+    std::uint64_t lastOf[kMaxSide];       // per cage cell, the crossed units whose last cage cell it is
     Mask placed[kMaxSide];
-    Mask need[3 * kMaxSide];                     // per crossed unit, digits not yet placed
-    std::uint32_t cageCells[3 * kMaxSide];       // per crossed unit, its cage cells (bits)
-    std::vector<int> unitWatched[3 * kMaxSide];  // per crossed unit, its watched cells
+    Mask placedSoFar[kMaxSide];           // per cage cell, the digits of it and the cells before it
+    Mask need[3 * kMaxSide];              // per crossed unit, digits not yet placed
+    Mask held[3 * kMaxSide];              // per crossed unit, the candidates of its watched cells before the search
+    std::uint32_t cageCells[3 * kMaxSide];  // per crossed unit, its cage cells (bits)
 
     bool place(int i, int d) {
         placed[i] = digitBit(d);
+        placedSoFar[i] = static_cast<Mask>((i ? placedSoFar[i - 1] : 0) | placed[i]);
+        std::uint64_t* h = holds[d - 1];
         bool ok = true;
-        for (std::size_t k = 0; k < seers[i].size(); ++k) {
-            const int j = seers[i][k];
-            saved[i][k] = left[j];
-            left[j] &= static_cast<Mask>(~placed[i]);
-            ok = ok && left[j] != 0;
+        for (int w = 0; w < words; ++w) {
+            lost[i][w] = h[w] & sees[i][w];
+            if (!lost[i][w]) continue;
+            h[w] &= ~sees[i][w];
+            std::uint64_t any = 0;  // the cells that still hold some digit
+            for (int x = 0; x < digits; ++x) any |= holds[x][w];
+            ok = ok && !(lost[i][w] & ~any);
         }
-        // The units whose last cage cell this is.
-        for (int u = 0; u < units && ok; ++u) {
-            if (31 - __builtin_clz(cageCells[u]) != i) continue;
+        for (std::uint64_t m = lastOf[i]; m && ok; m &= m - 1) {
+            const int u = __builtin_ctzll(m);
             Mask have = 0;
             for (std::uint32_t b = cageCells[u]; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
-            for (int j : unitWatched[u]) have |= left[j];
-            ok = !(need[u] & static_cast<Mask>(~have));
+            // A digit no cage cell took is still where it was before the search.
+            const Mask missing = need[u] & static_cast<Mask>(~have);
+            ok = !(missing & static_cast<Mask>(~held[u]));
+            for (Mask gone = missing & placedSoFar[i]; gone && ok; gone &= gone - 1) {
+                const int x = __builtin_ctz(gone);
+                std::uint64_t there = 0;
+                for (int w = 0; w < words; ++w) there |= holds[x][w] & unitWatched[u][w];
+                ok = there != 0;
+            }
         }
         return ok;
     }
     void unplace(int i) {
-        for (std::size_t k = 0; k < seers[i].size(); ++k) left[seers[i][k]] = saved[i][k];
+        std::uint64_t* h = holds[__builtin_ctz(placed[i])];
+        for (int w = 0; w < words; ++w) h[w] |= lost[i][w];
     }
     bool fits(const int*) const { return true; }
 };
@@ -149,8 +190,8 @@ bool combinationsAcrossUnits(Solve& s) {
     }
     Fillings f;
     AcrossUnits check;
-    int open[kMaxSide];
-    std::vector<int> watchIndex(g.cells);
+    int open[kMaxSide], watchedCell[kMaxCells];
+    std::vector<int> watchIndex(g.cells, -1);  // back to -1 after each cage
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
         int n = 0;
@@ -165,33 +206,51 @@ bool combinationsAcrossUnits(Solve& s) {
             f.cand[i] = s.cand[open[i]];
             f.differ[i] = f.member[0] & ~(1u << i);
         }
-        check.watched = check.units = 0;
-        std::fill(watchIndex.begin(), watchIndex.end(), -1);
+        if (!f.small()) return false;
+        // Number the watched cells, then note per digit which may hold it.
+        int watched = 0, units = 0;
+        std::uint64_t crossed = 0;
         for (int i = 0; i < n; ++i) {
-            check.seers[i].clear();
-            for (int p : g.peers[open[i]]) {
-                if (s.placed[p] || s.killer.cageOf[p] == id) continue;
-                if (watchIndex[p] < 0) {
-                    watchIndex[p] = check.watched;
-                    check.left[check.watched++] = s.cand[p];
+            crossed |= s.unitsOf[open[i]];
+            for (int p : g.peers[open[i]])
+                if (!s.placed[p] && s.killer.cageOf[p] != id && watchIndex[p] < 0) {
+                    watchIndex[p] = watched;
+                    watchedCell[watched++] = p;
                 }
-                check.seers[i].push_back(watchIndex[p]);
-            }
         }
-        for (int u = 0; u < 3 * g.side; ++u) {
-            const int k = check.units;
+        check.words = (watched + 63) / 64;
+        check.digits = g.side;
+        auto setBit = [](std::uint64_t* bits, int j) { bits[j >> 6] |= std::uint64_t{1} << (j & 63); };
+        for (int x = 0; x < g.side; ++x) std::fill(check.holds[x], check.holds[x] + check.words, 0);
+        for (int j = 0; j < watched; ++j)
+            for (Mask m = s.cand[watchedCell[j]]; m; m &= m - 1) setBit(check.holds[__builtin_ctz(m)], j);
+        for (int i = 0; i < n; ++i) {
+            check.lastOf[i] = 0;
+            std::fill(check.sees[i], check.sees[i] + check.words, 0);
+            for (int p : g.peers[open[i]])
+                if (watchIndex[p] >= 0) setBit(check.sees[i], watchIndex[p]);
+        }
+        for (; crossed; crossed &= crossed - 1) {
+            const int u = __builtin_ctzll(crossed), k = units;
             check.need[k] = g.all;
             check.cageCells[k] = 0;
-            check.unitWatched[k].clear();
+            check.held[k] = 0;
+            std::fill(check.unitWatched[k], check.unitWatched[k] + check.words, 0);
+            bool any = false;
             for (int c : g.units[u]) {
                 if (s.placed[c]) check.need[k] &= static_cast<Mask>(~s.cand[c]);
-                else if (watchIndex[c] >= 0) check.unitWatched[k].push_back(watchIndex[c]);
-                for (int i = 0; i < n; ++i)
-                    if (open[i] == c) check.cageCells[k] |= 1u << i;
+                else if (watchIndex[c] >= 0) {
+                    setBit(check.unitWatched[k], watchIndex[c]);
+                    check.held[k] |= s.cand[c];
+                    any = true;
+                }
             }
-            check.units += check.cageCells[k] && !check.unitWatched[k].empty();
+            for (int i = 0; i < n; ++i) check.cageCells[k] |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
+            if (!any) continue;
+            check.lastOf[31 - __builtin_clz(check.cageCells[k])] |= std::uint64_t{1} << k;
+            ++units;
         }
-        if (!f.small()) return false;
+        for (int j = 0; j < watched; ++j) watchIndex[watchedCell[j]] = -1;
         f.run(check);
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);

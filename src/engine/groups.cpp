@@ -181,31 +181,36 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     std::vector<int> inside(cageCount, 0), touched;
     int inn[kMaxCells], outs[kMaxCells];
     int nTouched = 0;
+    // Kept as units enter: the cells entered, the sums of the cages touched
+    // and of those wholly inside, and the cells of each.
+    int entered = 0, allSum = 0, wholeSum = 0, touchedCells = 0, wholeCells = 0;
     touched.resize(cageCount + 1);
     auto enter = [&](int unit) {
         for (int c : g.units[unit]) {
             const int cage = k.cageOf[c];
             touched[nTouched] = cage;
-            nTouched += inside[cage]++ == 0;
+            if (inside[cage]++ == 0) {
+                ++nTouched;
+                allSum += k.sums[cage];
+                touchedCells += cageSize(cage);
+            }
+            if (inside[cage] == cageSize(cage)) {
+                wholeSum += k.sums[cage];
+                wholeCells += cageSize(cage);
+            }
         }
+        entered += static_cast<int>(g.units[unit].size());
     };
     auto leaveAll = [&]() {
         std::fill(inside.begin(), inside.end(), 0);  // a plain sweep: no loop on the touched count to mispredict
-        nTouched = 0;
+        nTouched = entered = allSum = wholeSum = touchedCells = wholeCells = 0;
     };
     // Adds the innies and outies of the region that touched/inside describe;
     // in(c) tells whether a cell lies in it.
     auto study = [&](int units, auto in) {
         const GroupKind kind = units == 1 ? GroupKind::UnitInOut : units == 2 ? GroupKind::PairInOut : GroupKind::WideInOut;
-        int wholeSum = 0, allSum = 0, countIn = 0, countOut = 0;
-        for (int t = 0; t < nTouched; ++t) {
-            const int cage = touched[t];
-            const int partial = inside[cage] != cageSize(cage);
-            allSum += k.sums[cage];
-            wholeSum += k.sums[cage] * (1 - partial);
-            countIn += inside[cage] * partial;
-            countOut += (cageSize(cage) - inside[cage]) * partial;
-        }
+        // The cells of the cages that cross the border, inside and outside it.
+        const int countIn = entered - wholeCells, countOut = touchedCells - entered;
         const int partialSum = allSum - wholeSum;
         const bool wantIn = countIn <= maxCells, wantOut = countOut <= maxCells;
         if (!wantIn && !wantOut) return;

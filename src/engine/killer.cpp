@@ -11,6 +11,17 @@ namespace sumgrid::engine {
 std::vector<int> canonicalNumbers(const std::vector<int>& cageOf) {
     std::vector<int> out;
     out.reserve(cageOf.size());
+    const auto [low, high] = std::minmax_element(cageOf.begin(), cageOf.end());
+    if (low != cageOf.end() && *low >= 0 && *high < 4 * static_cast<int>(cageOf.size())) {
+        // Numbers as small as the cells are renamed through a table.
+        std::vector<int> renamed(*high + 1, -1);
+        int next = 0;
+        for (const int old : cageOf) {
+            if (renamed[old] < 0) renamed[old] = next++;
+            out.push_back(renamed[old]);
+        }
+        return out;
+    }
     std::unordered_map<int, int> renamed;  // old number -> new number
     for (const int old : cageOf)
         out.push_back(renamed.try_emplace(old, static_cast<int>(renamed.size())).first->second);

@@ -48,9 +48,8 @@ bool isWithinModel(const Record& r) {
     return true;
 }
 
-bool readRecord(const std::string& path, int32_t offset, Record& r) {
-    BinaryFile file;
-    if (!file.open(path) || !file.seek(offset) || !readMagic(file, "PLIX") || !file.read(&r.side, 1))
+bool readRecord(BinaryFile& file, int32_t offset, Record& r) {
+    if (!file.seek(offset) || !readMagic(file, "PLIX") || !file.read(&r.side, 1))
         return false;
     if (r.side < 1 || r.side > maxSide)
         return false;
@@ -64,8 +63,13 @@ bool readRecord(const std::string& path, int32_t offset, Record& r) {
 
 void openBook(const std::string& path) {
     BinaryFile file;
+    file.open(path);
+    openBook(path, file);
+}
+
+void openBook(const std::string& path, BinaryFile& file) {
     int32_t count = 0;
-    if (!file.open(path) || !readMagic(file, "WOBE") || !file.readInt32(count) || count < 1 ||
+    if (!file.seek(0) || !readMagic(file, "WOBE") || !file.readInt32(count) || count < 1 ||
         count > maxPuzzles) {
         showFileError();
         return;
@@ -77,7 +81,6 @@ void openBook(const std::string& path) {
     }
     // Each offset must leave room for at least the smallest record.
     const int64_t lastStart = file.length() - smallestRecord;
-    file.close();
     std::vector<int32_t> table(size_t(count) + 1, 0);
     for (int32_t k = 1; k <= count; ++k) {
         table[k] = int32At(&raw[size_t(k - 1) * 4]);
@@ -92,10 +95,16 @@ void openBook(const std::string& path) {
 }
 
 void loadPuzzle(const std::string& path, int32_t n) {
+    BinaryFile file;
+    file.open(path);
+    loadPuzzle(path, n, file);
+}
+
+void loadPuzzle(const std::string& path, int32_t n, BinaryFile& file) {
     if (path.empty())
         return;
     Record r;
-    if (n < 1 || n > puzzleCount || !readRecord(path, bookTable[n], r)) {
+    if (n < 1 || n > puzzleCount || !readRecord(file, bookTable[n], r)) {
         showFileError();
         return;
     }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class BinaryFile;
+
 extern std::string bookPath;          // the book last opened; empty until one opens
 extern int32_t puzzleCount;           // puzzles in that book
 extern std::vector<int32_t> bookTable;  // offset of each record, 1..puzzleCount (entry 0 unused)
@@ -23,3 +25,8 @@ void openBook(const std::string& path);
 // work. A record that cannot be read shows the file error message and leaves
 // the model as it was. With no book open there is nothing to read.
 void loadPuzzle(const std::string& path, int32_t n);
+
+// The same readers on a file already open, or on bytes in memory, that path
+// names: the two above open the file at path and read it through these.
+void openBook(const std::string& path, BinaryFile& file);
+void loadPuzzle(const std::string& path, int32_t n, BinaryFile& file);

@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,18 +32,19 @@ bool BinaryFile::open(const std::string& path) {
 }
 
 bool BinaryFile::seek(int64_t position) {
-    if (!file_ || position < 0 || position > length_)
+    if ((!file_ && !bytes_) || position < 0 || position > length_)
         return false;
-    if (std::fseek(file_, long(position), SEEK_SET) != 0)
+    if (file_ && std::fseek(file_, long(position), SEEK_SET) != 0)
         return false;
     position_ = position;
     return true;
 }
 
 bool BinaryFile::read(void* buffer, size_t count) {
-    if (!file_ || int64_t(count) > length_ - position_)
+    if ((!file_ && !bytes_) || int64_t(count) > length_ - position_)
         return false;
-    const size_t got = std::fread(buffer, 1, count, file_);
+    const size_t got = file_ ? std::fread(buffer, 1, count, file_)
+                             : (std::copy_n(bytes_ + position_, count, static_cast<char*>(buffer)), count);
     bytesRead += got;
     position_ += int64_t(got);
     return got == count;
@@ -60,6 +62,7 @@ void BinaryFile::close() {
     if (file_)
         std::fclose(file_);
     file_ = nullptr;
+    bytes_ = nullptr;
     length_ = 0;
     position_ = 0;
 }

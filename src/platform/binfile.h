@@ -1,15 +1,19 @@
 // Binary file reading as the puzzle books need it: open a file by path, read
-// bytes in sequence, move to an absolute position, close. Reads go straight
-// to the file, unbuffered, and every byte read is counted.
+// bytes in sequence, move to an absolute position, close. Bytes already in
+// memory read the same way, as the file they would be; every byte read is
+// counted.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 class BinaryFile {
 public:
     BinaryFile() = default;
+    explicit BinaryFile(std::string_view bytes)  // open on these bytes, which outlive it
+        : bytes_(bytes.data()), length_(int64_t(bytes.size())) {}
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
     ~BinaryFile() { close(); }
@@ -26,6 +30,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    const char* bytes_ = nullptr;  // the bytes read, when they are in memory
     int64_t length_ = 0;
     int64_t position_ = 0;
 };

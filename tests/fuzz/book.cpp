@@ -1,28 +1,27 @@
 // The book readers on any bytes: a read that fails shows the file error once and changes
 // nothing; one that succeeds matches the bytes as read here.
 #include "checks.h"
+#include "platform/binfile.h"
 #include "platform/msgbox.h"
 #include "support/model_invariants.h"
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 static int errorsShown = 0, otherMessages = 0;
-static int32_t le32At(const std::string& b, size_t at) { int32_t v; return std::memcpy(&v, &b[at], 4), v; }  // little-endian hosts
+static int32_t le32At(std::string_view b, size_t at) { int32_t v; return std::memcpy(&v, &b[at], 4), v; }  // little-endian hosts
 // The table the bytes hold; empty unless the header is whole and every offset leaves room for a record (7 bytes).
-static std::vector<int32_t> tableOf(const std::string& b) {
+static std::vector<int32_t> tableOf(std::string_view b) {
     const int32_t count = b.size() >= 8 && b.compare(0, 4, "WOBE") == 0 ? le32At(b, 4) : 0;
     std::vector<int32_t> table;
     if (count < 1 || count > 32767 || b.size() < 8 + 4 * size_t(count)) return table;
+    table.reserve(size_t(count));
     for (size_t k = 0; k < size_t(count); ++k)
         if (table.push_back(le32At(b, 8 + 4 * k)); table.back() < 0 || table.back() + int64_t(7) > int64_t(b.size())) return {};
     return table;
 }
 // The side, cages and digits of the record at an offset; none unless it is whole, its side 1..15,
 // its digits 1..side, its cage numbers below the cell count and no cage sum above 255.
-static std::string recordAt(const std::string& b, int64_t at) {
+static std::string_view recordAt(std::string_view b, int64_t at) {
     const size_t side = at >= 0 && at + 5 <= int64_t(b.size()) && b.compare(size_t(at), 4, "PLIX") == 0 ? uint8_t(b[size_t(at) + 4]) : 0,
                  cells = side * side, start = size_t(at) + 5;
     if (side < 1 || side > 15 || start + 2 * cells > b.size()) return "";
@@ -33,20 +32,19 @@ static std::string recordAt(const std::string& b, int64_t at) {
     return b.substr(start - 1, 1 + 2 * cells);
 }
 std::string fuzzchecks::book(const std::string& input, int& accepted) {
-    // The fuzzed book, written for each input, and a good book of three puzzles, in a folder of the process's own.
-    static const std::string dir = std::filesystem::temp_directory_path().string() + "/sumgrid-fuzz-" + std::to_string(getpid()),
-                             fuzz = dir + "/fuzzed.wobe", good = dir + "/good.wobe",
+    // The fuzzed book and a good book of three puzzles, read from memory as the files of these names.
+    static const std::string fuzz = "fuzzed.wobe", good = "good.wobe",
                              goodBytes = bookBytes({recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))});
-    [[maybe_unused]] static const int ready = (std::filesystem::create_directories(dir), std::ofstream(good, std::ios::binary) << goodBytes,
-        setMsgBoxAnswer([](const std::string& prompt, int, const std::string&) {
-            return ++(prompt == fileErrorMessage ? errorsShown : otherMessages), vbOK;
-        }), std::atexit([] { std::filesystem::remove_all(dir); }));
-    const std::string bytes = input.substr(std::min<size_t>(input.size(), 4));
-    std::ofstream(fuzz, std::ios::binary) << bytes;
+    [[maybe_unused]] static const int ready = (setMsgBoxAnswer([](const std::string& prompt, int, const std::string&) {
+        return ++(prompt == fileErrorMessage ? errorsShown : otherMessages), vbOK;
+    }), 0);
+    const std::string_view bytes = std::string_view(input).substr(std::min<size_t>(input.size(), 4));
+    const auto bytesOf = [&](const std::string& path) { return path == fuzz ? bytes : std::string_view(goodBytes); };
+    const auto openAt = [&](const std::string& path) { BinaryFile file(bytesOf(path)); openBook(path, file); };
+    const auto loadAt = [&](const std::string& path, int32_t n) { BinaryFile file(bytesOf(path)); loadPuzzle(path, n, file); };
     std::string fails, step;
     // One reader call: whole bytes are read without a message; others show the file error (with a book open), change nothing.
-    const auto reads = [&](auto read, bool whole, int errorsWhenBroken) {
-        const ModelSnapshot before;
+    const auto reads = [&](const ModelSnapshot& before, auto read, bool whole, int errorsWhenBroken) {
         errorsShown = otherMessages = 0, read();
         FUZZ_CHECK(fails, otherMessages == 0 && errorsShown == (whole ? 0 : errorsWhenBroken),
                    step + std::to_string(errorsShown) + " file errors and " + std::to_string(otherMessages) + " other messages");
@@ -56,7 +54,7 @@ std::string fuzzchecks::book(const std::string& input, int& accepted) {
     const auto open = [&] {
         ModelSnapshot expected;
         const std::vector<int32_t> table = tableOf(bytes);
-        if (!reads([&] { openBook(fuzz); }, !table.empty(), 1)) return;
+        if (!reads(expected, [&] { openAt(fuzz); }, !table.empty(), 1)) return;
         expected.path = fuzz, expected.count = int32_t(table.size()), expected.table.assign(1, 0), ++accepted;
         expected.table.insert(expected.table.end(), table.begin(), table.end());
         FUZZ_CHECK(fails, ModelSnapshot() == expected, step + "the book differs from the file's header, or the puzzle changed");
@@ -65,9 +63,9 @@ std::string fuzzchecks::book(const std::string& input, int& accepted) {
     const auto load = [&](int32_t n) {
         const ModelSnapshot before;
         const bool inBook = !bookPath.empty() && n >= 1 && n <= puzzleCount && size_t(n) < bookTable.size();
-        const std::string record = inBook ? recordAt(bookPath == fuzz ? bytes : goodBytes, bookTable[size_t(n)]) : "";
+        const std::string_view record = inBook ? recordAt(bytesOf(bookPath), bookTable[size_t(n)]) : "";
         step += "puzzle " + std::to_string(n) + ": ";
-        if (!reads([&] { loadPuzzle(bookPath, n); }, !record.empty(), bookPath.empty() ? 0 : 1)) return;
+        if (!reads(before, [&] { loadAt(bookPath, n); }, !record.empty(), bookPath.empty() ? 0 : 1)) return;
         FUZZ_CHECK(fails, modelInvariantViolation().empty() && char(gridSize) + cells(cageOf) + cells(solution) == record,
                    step + "the puzzle differs from the record " + modelInvariantViolation());
         FUZZ_CHECK(fails, bookPath == before.path && puzzleCount == before.count && bookTable == before.table &&
@@ -78,7 +76,7 @@ std::string fuzzchecks::book(const std::string& input, int& accepted) {
     const int32_t number = input.size() >= 4 ? le32At(input, 0) : 0;
     clearModel(), step = "first open: ", open(), load(number);
     if (!bookPath.empty()) step = "first open: ", load(puzzleCount);
-    clearModel(), openBook(good), loadPuzzle(good, 1);  // then over a good book, with a puzzle half played
+    clearModel(), openAt(good), loadAt(good, 1);  // then over a good book, with a puzzle half played
     penDigits[1] = 5, pencilDigits[40] = 3, errorMarks[81] = 1, selCol = 4, selRow = 5;
     step = "over the good book: ", open(), load(number);
     return fails;

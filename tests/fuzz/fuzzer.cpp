@@ -42,7 +42,7 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
     if (body.empty() || pick(3) == 0) body += record();
     std::vector<int64_t> starts{0};
     for (size_t at = body.find("PLIX", 1); at != std::string::npos; at = body.find("PLIX", at + 1)) starts.push_back(int64_t(at));
-    const int64_t n = size >= 12 ? std::clamp<int64_t>(get32(in, 8), 1, 32767) : 1, few = 1 + pick(8), many = 1 + pick(32767);
+    const int64_t n = size >= 12 ? std::clamp<int64_t>(get32(in, 8), 1, 32767) : 1, few = 1 + pick(8), many = 1 + (pick(32767) >> pick(15));
     const int64_t room = (int64_t(maxSize) - 12 - int64_t(body.size())) / 4;
     const int64_t entries = std::min(room, pickOf({n, n, n + 1, few, few, few, few, many, 32767}));
     if (entries < 1 || pick(8) == 0) return LLVMFuzzerMutate(data, size, maxSize);
