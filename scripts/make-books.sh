@@ -1,6 +1,8 @@
 #!/bin/sh
-# Regenerates the bundled puzzle books puzzles/LEVEL-1.wobe .. LEVEL-5.wobe,
-# byte for byte, from the seeds recorded below, and validates each one.
+# Regenerates the bundled puzzle books, byte for byte, from the seeds recorded
+# below, and validates each one: the 9x9 books puzzles/LEVEL-1.wobe ..
+# LEVEL-5.wobe, and books of other sides across several levels, named for
+# both (puzzles/6x6-LEVELS-1-3.wobe). Each book rises in difficulty score.
 #
 # usage: scripts/make-books.sh [SUMGRID_BOOK [OUTPUT_DIR]]
 #   SUMGRID_BOOK  the sumgrid-book program (default: $SUMGRID_BOOK, then
@@ -23,14 +25,17 @@ fi
 out=${2:-$root/puzzles}
 mkdir -p "$out"
 
-# book LEVEL SEED COUNT
+# book SIDE LEVELS SEED COUNT (LEVELS: one level, or the first and last)
 book() {
-    "$tool" generate --level "$1" --seed "$2" --count "$3" -o "$out/LEVEL-$1.wobe"
-    "$tool" validate --level "$1" "$out/LEVEL-$1.wobe"
+    if [ "$1" = 9 ]; then name="LEVEL-$2"; else name="$1x$1-LEVELS-$2"; fi
+    "$tool" generate --side "$1" --level "$2" --seed "$3" --count "$4" -o "$out/$name.wobe"
+    "$tool" validate "$out/$name.wobe"
 }
 
-book 1 1001 250
-book 2 2002 250
-book 3 3003 250
-book 4 4004 250
-book 5 5005 250
+book 9 1 1001 250
+book 9 2 2002 250
+book 9 3 3003 250
+book 9 4 4004 250
+book 9 5 5005 250
+book 6 1-3 6006 120
+book 12 2-5 12012 100

@@ -60,8 +60,8 @@ int runBookTool(const std::vector<std::string>& args, std::ostream& out, std::os
     bool version = false;
     tool.add_flag("--version", version, "prints the version and exits");
     tool.require_subcommand(0, 1);
-    const std::vector<Command> commands = {addGenerate(tool), addInspect(tool), addValidate(tool), addImport(tool),
-                                           addExport(tool)};
+    const std::vector<Command> commands = {addGenerate(tool), addInspect(tool), addValidate(tool), addExplain(tool),
+                                           addImport(tool), addExport(tool)};
     const CLI::App* chosen = &tool;
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -32,6 +32,7 @@ struct Command {
 Command addGenerate(CLI::App& tool);
 Command addInspect(CLI::App& tool);
 Command addValidate(CLI::App& tool);
+Command addExplain(CLI::App& tool);
 Command addImport(CLI::App& tool);
 Command addExport(CLI::App& tool);
 

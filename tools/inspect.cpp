@@ -103,7 +103,7 @@ int inspect(const Options& o, const Streams& s) {
         if (faults.empty()) {
             const Killer k = killerOf(r);
             const Grade g = grade(k);
-            out << ", " << (g.level ? levelName(g.level) : std::string("beyond the grader"));
+            out << ", " << (g.level ? levelName(g.level) + ", score " + scoreText(scoreTenths(g)) : std::string("beyond the grader"));
             steps = "steps: " + stepsText(g) + "\n";
             figures.add(k, g);
         }

@@ -1,4 +1,4 @@
-// validate: everything the player relies on in a book, and its level.
+// validate: everything the player relies on in a book, and its levels.
 #include <algorithm>
 #include <cctype>
 #include <ostream>
@@ -18,22 +18,32 @@ struct Options {
     std::string path, level;
 };
 
-int levelFromName(const std::string& path) {
+// The level a file name claims, LEVEL-N, or the span of a book that mixes
+// levels, LEVELS-A-B; low stays 0 when it claims none.
+void levelsFromName(const std::string& path, int& low, int& high) {
     std::string name = path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
     for (auto& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    const auto at = name.find("LEVEL-");
-    if (at == std::string::npos || at + 6 >= name.size()) return 0;
-    const char d = name[at + 6];
-    if (d < '1' || d > '0' + kLevels) return 0;
-    if (at + 7 < name.size() && std::isdigit(static_cast<unsigned char>(name[at + 7]))) return 0;
-    return d - '0';
+    auto level = [&](std::size_t at) {  // a lone digit 1..kLevels at name[at], else 0
+        if (at >= name.size() || name[at] < '1' || name[at] > '0' + kLevels) return 0;
+        return at + 1 < name.size() && std::isdigit(static_cast<unsigned char>(name[at + 1])) ? 0 : name[at] - '0';
+    };
+    const auto span = name.find("LEVELS-"), one = name.find("LEVEL-");
+    if (span != std::string::npos && span + 8 < name.size() && name[span + 8] == '-') {
+        low = level(span + 7);
+        high = level(span + 9);
+        if (!low || high < low) low = high = 0;
+    } else if (one != std::string::npos) {
+        low = high = level(one + 6);
+    }
 }
 
 int validate(const Options& o, const Streams& s) {
     std::ostream &out = s.out, &err = s.err;
     const std::string& path = o.path;
-    const int expected =
-        o.level.empty() ? levelFromName(path) : static_cast<int>(parseNumber(o.level, 1, kLevels, "--level"));
+    int low = 0, high = 0;  // the levels asked, 0 for none
+    if (o.level.empty()) levelsFromName(path, low, high);
+    else low = high = static_cast<int>(parseNumber(o.level, 1, kLevels, "--level"));
+    const std::string expected = levelName(low) + (high > low ? " to " + levelName(high) : "");
     BookContents book;
     if (!loadBook(path, book, err)) return 1;
     int faults = 0;
@@ -71,16 +81,16 @@ int validate(const Options& o, const Streams& s) {
         }
         const Grade g = grade(k);
         ++levels[g.level];
-        if (g.level == 0 && expected > 0 && expected < kLevels)
-            fault(n, "beyond the grader, expected " + levelName(expected));
+        if (g.level == 0 && low > 0 && high < kLevels)
+            fault(n, "beyond the grader, expected " + expected);
         else if (g.level == 0)
             err << path << ": puzzle " << n << ": warning: beyond the grader, which stops with "
                 << std::count_if(g.grid.begin(), g.grid.end(), [](int d) { return d != 0; }) << " of "
                 << g.grid.size() << " cells; the search proves its one solution in " << solver.nodes()
                 << " nodes\n";
-        else if (expected && g.level != expected)
-            fault(n, "graded " + levelName(g.level) + ", expected " + levelName(expected));
-        else if (expected && !g.earned())
+        else if (low && (g.level < low || g.level > high))
+            fault(n, "graded " + levelName(g.level) + ", expected " + expected);
+        else if (low && !g.earned())
             fault(n, "graded " + levelName(g.level) + " with " + std::to_string(g.steps()) +
                          " steps of its level; it earns the level with " + std::to_string(kMinSteps));
     }
@@ -103,7 +113,9 @@ Command addValidate(CLI::App& tool) {
     CLI::App* app = tool.add_subcommand("validate", "checks every puzzle of a book, its one solution and its level");
     auto o = std::make_shared<Options>();
     addInput(*app, o->path, "FILE", "the book");
-    app->add_option("--level", o->level, "the level every puzzle must have; by default LEVEL-N in the file name")
+    app->add_option("--level", o->level,
+                    "the level every puzzle must have; by default LEVEL-N in the file name, or each its own "
+                    "level of LEVELS-A-B")
         ->type_name("N");
     return {app, [o](const Streams& s) { return validate(*o, s); }};
 }

@@ -14,6 +14,21 @@ std::string stepsText(const Grade& grade) {
     return text.empty() ? "none" : text;
 }
 
+int scoreTenths(const Grade& grade) {
+    int tenths = 0;
+    for (int t = 0; t < kTechniqueCount; ++t) tenths += grade.uses[t] * kScoreWeights[techniqueLevel(static_cast<Technique>(t)) - 1];
+    return tenths;
+}
+
+std::string scoreText(int tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10); }
+
+std::vector<int> risingOrder(const std::vector<int>& tenths) {
+    std::vector<int> order(tenths.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return tenths[a] < tenths[b]; });
+    return order;
+}
+
 void BookFigures::add(const Killer& killer, const Grade& grade) {
     ++puzzles_;
     ++levels_[grade.level];
@@ -24,6 +39,7 @@ void BookFigures::add(const Killer& killer, const Grade& grade) {
     cages_ += killer.cageCount();
     twos_ += twos;
     if (grade.level) ownSteps_.push_back(grade.steps());
+    if (grade.level) scores_.push_back(scoreTenths(grade));
     for (int t = 0; t < kTechniqueCount; ++t) uses_[t] += grade.uses[t];
 }
 
@@ -59,6 +75,9 @@ std::string BookFigures::text() const {
     if (!ownSteps_.empty())
         out += "steps of each puzzle's own level: median " + std::to_string(median(ownSteps_)) + ", least " +
                std::to_string(*std::min_element(ownSteps_.begin(), ownSteps_.end())) + "\n";
+    if (!scores_.empty())
+        out += "score: from " + scoreText(*std::min_element(scores_.begin(), scores_.end())) + " to " +
+               scoreText(*std::max_element(scores_.begin(), scores_.end())) + ", median " + scoreText(median(scores_)) + "\n";
     out += "technique steps in all puzzles:\n";
     for (int t = 0; t < kTechniqueCount; ++t) {
         const auto tech = static_cast<Technique>(t);

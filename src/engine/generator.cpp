@@ -16,7 +16,7 @@ CageProfile profileFor(int level, int side) {
         case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = std::max(2, side - 7); p.pairShare = 100; break;
         case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
         case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
-        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; break;
+        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; p.varied = true; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
     if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
@@ -29,6 +29,26 @@ bool shapeFits(const Killer& k, const CageProfile& profile) {
            100 * std::count(size.begin(), size.end(), 2) <= profile.pairShare * k.cageCount();
 }
 
+namespace {
+
+// How far a grade of the level has come towards what the profile asks: its
+// own steps, up to those asked, and one more for the variety asked.
+int depthOf(const Grade& grade, const CageProfile& profile) {
+    int depth = std::min(grade.steps(), profile.minSteps), first = -1;
+    for (int t = 0; t < kTechniqueCount; ++t) {
+        if (techniqueLevel(static_cast<Technique>(t)) != grade.level) continue;
+        if (first >= 0 && grade.uses[t] > 0) return depth + 1;
+        if (first < 0) first = t;
+    }
+    return depth + !profile.varied;
+}
+
+}  // namespace
+
+bool gradeFits(const Grade& grade, int level, const CageProfile& profile) {
+    return grade.level == level && grade.earned() && depthOf(grade, profile) > profile.minSteps;
+}
+
 int maxLevelFor(int side) {
     switch (side) {
         case 4: return 1;
@@ -37,6 +57,10 @@ int maxLevelFor(int side) {
         case 15: return 2;  // the cage shapes of the harder levels take minutes to reach there
         default: return kLevels;
     }
+}
+
+int bookLevel(int low, int high, int index, int count) {
+    return low + static_cast<int>(static_cast<long>(index) * (high - low + 1) / count);
 }
 
 std::uint64_t puzzleSeed(std::uint64_t bookSeed, int index) {
@@ -358,13 +382,24 @@ bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const
 
 bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const CageProfile& profile, int level,
                             Grade& result) {
+    // First the level, then what more the profile asks of it.
+    return joinWhile(k, solution, profile, level, result, false) &&
+           (gradeFits(result, level, profile) || joinWhile(k, solution, profile, level, result, true));
+}
+
+bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const CageProfile& profile, int level,
+                          Grade& result, bool deepen) {
     const Geometry& g = *geometryFor(side_);
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
+    auto done = [&] {
+        return shapeFits(k, profile) && (deepen ? gradeFits(result, level, profile)
+                                                : result.level == level && result.earned());
+    };
     // Without repairs a trial's outcome depends on the cages alone, so a join
     // that failed fails again until another join changes them: it is not graded twice.
     std::vector<std::pair<int, int>> pairs, failed;
-    for (int failures = 0; !(result.level == level && result.earned() && shapeFits(k, profile));) {
-        if (failures == kJoinFailures) return false;
+    for (int failures = 0, trials = 0; !done(); ++trials) {
+        if (failures == (deepen ? kDeepenFailures : kJoinFailures) || trials == kJoinTrials) return false;
         // Adjacent cages that can join (no shared digit, not too large),
         // those with the smallest cage first.
         const std::vector<int> size = k.cageSizes();
@@ -394,14 +429,22 @@ bool Generator::joinToLevel(Killer& k, const std::vector<int>& solution, const C
         renumber(joined, solution);
         // A join that leaves the puzzle too hard is dropped, or where the
         // profile says so repaired by splitting where the grader gets stuck.
+        // Deepening keeps only joins that stay at the level (repaired or not),
+        // in its shapes, and come no less far towards what the profile asks.
         Grade trial;
-        const bool solved = profile.repair ? simplifyUntilGraded(joined, solution, profile, level, trial)
-                                           : (trial = reuse(fresh_, joined).run(level)).solved;
-        if (!solved) {
+        bool kept = profile.repair ? simplifyUntilGraded(joined, solution, profile, level, trial)
+                                     : (trial = reuse(fresh_, joined).run(level)).solved;
+        if (deepen)
+            kept = kept && trial.level == level && trial.earned() && shapeFits(joined, profile) &&
+                   depthOf(trial, profile) >= depthOf(result, profile);
+        if (!kept) {
             ++failures;
             if (!profile.repair) failed.emplace_back(a, b);
             continue;
         }
+        // A join that comes no nearer counts as a failure too, so that
+        // deepening cannot go on sideways for ever.
+        if (deepen && depthOf(trial, profile) == depthOf(result, profile)) ++failures;
         failed.clear();
         k = std::move(joined);
         result = std::move(trial);

@@ -28,12 +28,20 @@ struct CageProfile {
     int ones = 0;       // one-cell cages allowed
     int pairShare = 100;  // most two-cell cages, in percent of all cages
     bool repair = false;  // a join that makes the puzzle too hard is repaired by splits, not dropped
+    int minSteps = 1;     // steps of the level's own techniques a puzzle must need
+    // A technique of the level other than its first (at LEVEL-4, other than
+    // innies/outies of 3+ units) must be among them.
+    bool varied = false;
 };
 
 CageProfile profileFor(int level, int side);
 
 // Whether the cages keep to the profile's one-cell and two-cell limits.
 bool shapeFits(const Killer& killer, const CageProfile& profile);
+
+// Whether a grade is what the profile asks of a puzzle of the level: solved
+// at exactly that level, earning it, with the profile's steps and variety.
+bool gradeFits(const Grade& grade, int level, const CageProfile& profile);
 
 // The hardest level the generator can reach on a grid side: small grids give
 // the harder techniques nothing to work on, and on 14x14 and 15x15 grids the
@@ -49,7 +57,11 @@ struct Generated {
 
 class Generator {
 public:
-    static constexpr int kJoinFailures = 12;  // joins that break the level before a layout is dropped
+    static constexpr int kJoinFailures = 12;    // joins that break the level before a layout is dropped
+    static constexpr int kDeepenFailures = 24;  // joins that bring a puzzle no nearer to its profile, the same
+    // Joins tried at all, repaired or not, before a layout is dropped: joins
+    // and the splits that repair them could otherwise go round for ever.
+    static constexpr int kJoinTrials = 80;
 
     Generator(int side, std::uint64_t seed);
 
@@ -75,11 +87,17 @@ public:
     // Joins neighbouring cages, smallest first, keeping each join after which
     // the grader (limited to level) still solves the puzzle, or that
     // simplifyUntilGraded repairs if the profile asks for it, until the puzzle
-    // needs level, earns it and fits the profile's shapes. False if it gives up.
+    // needs level, earns it and fits the profile's shapes; then, while it
+    // falls short of the profile's steps or variety, joins that keep all that
+    // and bring it no less near. False if it gives up.
     bool joinToLevel(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
                      Grade& result);
 
 private:
+    // The joins of joinToLevel: first until the puzzle needs the level and
+    // earns it; deepening, until it is all the profile asks.
+    bool joinWhile(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
+                   Grade& result, bool deepen);
     // Splits a part of low..high cells off a cage, leaving at least low.
     bool splitCage(Killer& killer, int cage, int low, int high);
     bool moveStuckCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,
@@ -94,6 +112,10 @@ private:
     std::unique_ptr<Grader> solving_;  // the solve that splits go on with
     std::unique_ptr<Grader> fresh_;    // fresh grades of finished or joined clues
 };
+
+// The level of puzzle number index (from 0) of count in a book of the levels
+// low..high: equal runs of each level, the lowest first.
+int bookLevel(int low, int high, int index, int count);
 
 // The seed of puzzle number index in a book generated with seed bookSeed.
 std::uint64_t puzzleSeed(std::uint64_t bookSeed, int index);

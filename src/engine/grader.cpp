@@ -93,15 +93,42 @@ bool apply(Solve& s, Technique t) {
 }  // namespace
 
 int Solve::step(int maxLevel) {
-    for (int t = 0; t < kTechniqueCount && !broken; ++t) {
+    int found = -1;
+    ++depth_;
+    for (int t = 0; t < kTechniqueCount && !broken && found < 0; ++t) {
         const auto tech = static_cast<Technique>(t);
         if (techniqueLevel(tech) > maxLevel) break;
+        if (tracing()) {
+            recording_ = Step{tech, {}};
+            before_ = cand;
+        }
         if (apply(*this, tech)) {
+            if (tracing()) {
+                closePlace();
+                auto& places = recording_.places;
+                if (tech != Technique::NakedSingle)
+                    places.erase(std::remove_if(places.begin(), places.end(), [](const Place& p) { return p.changes.empty(); }),
+                                 places.end());
+                trace->push_back(std::move(recording_));
+            }
             noteChanges();
-            return t;
+            found = t;
         }
     }
-    return -1;
+    --depth_;
+    return found;
+}
+
+void Solve::mark(Place::Kind kind, int index, std::vector<int> members, int value) {
+    closePlace();
+    recording_.places.push_back(Place{kind, index, std::move(members), value, {}});
+}
+
+void Solve::closePlace() {
+    if (!recording_.places.empty())
+        for (int c = 0; c < g.cells; ++c)
+            if (cand[c] != before_[c]) recording_.places.back().changes.push_back({c, before_[c], cand[c]});
+    before_ = cand;
 }
 
 void Solve::noteChanges() {
@@ -224,6 +251,8 @@ public:
 
     int step(int maxLevel) { return s_.step(maxLevel); }
 
+    void record(std::vector<Step>* steps) { s_.trace = steps; }
+
     Grade run(int maxLevel) {
         Grade& out = progress_;
         for (;;) {
@@ -273,9 +302,12 @@ private:
     Grade progress_;  // level and technique counts so far
 };
 
-int applyEasiest(const Killer& killer, std::vector<Mask>& candidates, int maxLevel) {
+int applyEasiest(const Killer& killer, std::vector<Mask>& candidates, int maxLevel, Step* step) {
     Human h(killer, candidates);
+    std::vector<Step> steps;
+    h.record(step ? &steps : nullptr);
     const int t = h.step(maxLevel);
+    if (step && !steps.empty()) *step = std::move(steps.back());
     candidates = h.candidates();
     return t;
 }
@@ -284,6 +316,14 @@ Grade grade(const Killer& killer, int maxLevel) {
     Grade out;
     if (!checkKiller(killer).empty()) return out;
     Human h(killer);
+    return h.run(maxLevel);
+}
+
+Grade gradeSteps(const Killer& killer, std::vector<Step>& steps, int maxLevel) {
+    steps.clear();
+    if (!checkKiller(killer).empty()) return Grade{};
+    Human h(killer);
+    h.record(&steps);
     return h.run(maxLevel);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -65,12 +66,44 @@ struct Grade {
 // generators use it to give up early on a puzzle that is too hard.
 Grade grade(const Killer& killer, int maxLevel = kLevels);
 
+// Where a step of a solve worked, and what it changed there.
+struct Place {
+    enum class Kind : std::uint8_t {
+        Cell,   // index: the cell (written in by a naked single, or a forcing chain's start)
+        Unit,   // index: the unit (rows, then columns, then boxes)
+        Cage,   // index: the cage
+        Group,  // members: cells of known sum; index: a cage it is filled with, or -1
+        Fish,   // index: the digit; members: the base rows or columns (units)
+    };
+    struct Change {
+        int cell;
+        Mask before, after;
+    };
+    Kind kind = Kind::Cell;
+    int index = 0;
+    std::vector<int> members;
+    int value = 0;  // Group: the sum of its cells; Cell of a naked single: its digit
+    std::vector<Change> changes;  // cells whose candidates changed, ascending
+};
+
+// One step of a solve: its technique and the places it worked at (several
+// for a LEVEL-1 sweep). A naked single's places are the cells it writes in.
+struct Step {
+    Technique technique = Technique::NakedSingle;
+    std::vector<Place> places;
+};
+
+// grade(), recording every step it takes.
+Grade gradeSteps(const Killer& killer, std::vector<Step>& steps, int maxLevel = kLevels);
+
 // One step from a given state: the easiest technique up to maxLevel that makes
 // progress from the candidates (one mask per cell; a cell with one candidate
 // that no cell it must differ from still holds counts as placed) is applied
 // once, and the candidates receive the result. Returns the technique, or -1
-// when none makes progress. The killer must pass checkKiller.
-int applyEasiest(const Killer& killer, std::vector<Mask>& candidates, int maxLevel = kLevels);
+// when none makes progress. The killer must pass checkKiller. With step, the
+// step taken is recorded there (see gradeSteps).
+int applyEasiest(const Killer& killer, std::vector<Mask>& candidates, int maxLevel = kLevels, Step* step = nullptr);
+
 
 class Human;
 

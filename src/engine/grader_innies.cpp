@@ -8,6 +8,7 @@ bool inniesOuties(Solve& s, GroupKind kind) {
     s.makeDerived();
     return s.inOut.anyOf(s.ofKind.row(static_cast<int>(kind)), [&](int i) {
         s.inOut.drop(i);
+        if (s.tracing()) s.mark(Place::Kind::Group, -1, s.derived[i].cells, s.derived[i].sum);
         return s.filterOne(s.derived[i]) != Filter::Same;
     });
 }
@@ -29,6 +30,7 @@ bool cageSplitting(Solve& s) {
             } else {
                 return false;
             }
+            if (s.tracing()) s.mark(Place::Kind::Group, -1, std::vector<int>(rest, rest + r), sum);
             return s.filterOne(makeGroup(s.g, s.killer, std::vector<int>(rest, rest + r), sum, GroupKind::CageSplit)) !=
                    Filter::Same;
         });

@@ -198,6 +198,7 @@ bool combinationsAcrossUnits(Solve& s) {
         f.target[0] = s.openCells(cage.cells, cage.sum, open, n);
         s.across.drop(id);
         if (n < 2) return false;
+        if (s.tracing()) s.mark(Place::Kind::Cage, id);
         std::stable_sort(open, open + n, [&](int a, int b) { return popcount(s.cand[a]) < popcount(s.cand[b]); });
         f.n = n;
         f.member[0] = (1u << n) - 1;
@@ -269,6 +270,7 @@ bool overlappingCages(Solve& s) {
         const int need = s.openCells(group.cells, group.sum, open, n);
         const bool found = s.eachCageOf(open, n, [&](int cage, const int* cageOpen, int m, int cageNeed, int shared) {
             if (shared == n || shared == m) return false;  // one inside the other: cage splitting
+            if (s.tracing()) s.mark(Place::Kind::Group, cage, group.cells, group.sum);
             // The shared cells first, then the rest of the smaller side,
             // so that one sum is complete early in the search.
             auto inCage = [&](int c) { return s.killer.cageOf[c] == cage; };
@@ -314,6 +316,7 @@ bool forcingChains(Solve& s) {
     for (int x = 0; x < s.g.cells; ++x) {
         if (popcount(start.cand[x]) != 2) continue;
         const Mask low = start.cand[x] & -start.cand[x];
+        if (s.tracing()) s.mark(Place::Kind::Cell, x);
         for (int pick = 0; pick < 2; ++pick) {
             s.cand[x] = pick == 0 ? low : static_cast<Mask>(start.cand[x] ^ low);
             s.noteChanges();

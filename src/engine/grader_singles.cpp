@@ -7,6 +7,7 @@ bool nakedSingles(Solve& s) {
     s.singles.any([&](int i) {
         s.singles.drop(i);
         if (s.placed[i] || !singleBit(s.cand[i])) return false;
+        if (s.tracing()) s.mark(Place::Kind::Cell, i, {}, digitOf(s.cand[i]));
         s.placed[i] = 1;
         ++s.placedCount;
         progress = true;
@@ -22,6 +23,7 @@ bool hiddenSingles(Solve& s) {
     bool progress = false;
     s.hidden.any([&](int u) {
         s.hidden.drop(u);
+        if (s.tracing()) s.mark(Place::Kind::Unit, u);
         Mask once = 0, twice = 0;
         for (int c : s.g.units[u]) {
             twice |= once & s.cand[c];
@@ -46,6 +48,7 @@ bool cageCombinations(Solve& s) {
     bool progress = false;
     s.combos.any([&](int cage) {
         s.combos.drop(cage);
+        if (s.tracing()) s.mark(Place::Kind::Cage, cage);
         progress = s.filterOne(s.cages[cage], &s.needed[cage]) != Filter::Same || progress;
         return false;
     });

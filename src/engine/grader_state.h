@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry.h"
+#include "grader.h"
 #include "groups.h"
 #include "killer.h"
 
@@ -107,6 +108,14 @@ struct Solve : State {
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges();
 
+    // The steps, recorded when trace is set. A technique marks each place
+    // as it starts work there (when tracing()), so that what changes from
+    // then on is that place's doing. Steps within a step (a forcing chain's
+    // trials) are not recorded.
+    std::vector<Step>* trace = nullptr;
+    bool tracing() const { return trace && depth_ == 1; }
+    void mark(Place::Kind kind, int index, std::vector<int> members = {}, int value = 0);
+
     // Takes digits from a cell's candidates; true when some were there.
     bool remove(int cell, Mask digits) {
         const Mask m = cand[cell] & static_cast<Mask>(~digits);
@@ -156,6 +165,11 @@ struct Solve : State {
 
 private:
     void buildDerived();
+    void closePlace();  // gives the place marked last the changes since
+
+    int depth_ = 0;  // steps under way
+    Step recording_;
+    std::vector<Mask> before_;  // the candidates when the last place was marked
 };
 
 }  // namespace sumgrid::engine::grading

@@ -45,6 +45,13 @@ bool clearAround(Solve& s, std::uint64_t common, Mask bit, std::uint64_t own, in
     return progress;
 }
 
+// The units of the lines in base (bits), rows (orient 0) or columns.
+std::vector<int> unitsOf(int side, int orient, unsigned base) {
+    std::vector<int> units;
+    for (unsigned b = base; b; b &= b - 1) units.push_back(orient * side + __builtin_ctz(b));
+    return units;
+}
+
 }  // namespace
 
 // Candidates only shrink during a solve, so a unit or cage whose own cells
@@ -52,6 +59,7 @@ bool clearAround(Solve& s, std::uint64_t common, Mask bit, std::uint64_t own, in
 bool intersections(Solve& s) {
     const Geometry& g = s.g;
     const bool inUnit = s.pointUnits.any([&](int u) {
+        if (s.tracing()) s.mark(Place::Kind::Unit, u);
         Mask once = 0, twice = 0;
         for (int c : g.units[u]) {
             twice |= once & s.cand[c];
@@ -83,6 +91,7 @@ bool intersections(Solve& s) {
     });
     return inUnit || s.pointCages.any([&](int cage) {
         const SumGroup& group = s.cages[cage];
+        if (s.tracing()) s.mark(Place::Kind::Cage, cage);
         if (s.combos.has(cage)) {  // the digits needed are out of date
             s.combos.drop(cage);
             if (s.filterOne(group, &s.needed[cage]) != Filter::Same) return true;
@@ -104,6 +113,7 @@ bool nakedSubsets(Solve& s, int k) {
     Pending& pending = s.nakedSets[k - 2];
     return pending.any([&](int u) {
         const auto& unit = s.g.units[u];
+        if (s.tracing()) s.mark(Place::Kind::Unit, u);
         int open = 0, n = 0;
         for (int c : unit) {
             const int count = popcount(s.cand[c]);
@@ -135,6 +145,7 @@ bool hiddenSubsets(Solve& s, int k) {
     Pending& pending = s.hiddenSets[k - 2];
     return pending.any([&](int u) {
         const auto& unit = s.g.units[u];
+        if (s.tracing()) s.mark(Place::Kind::Unit, u);
         positionsOf(s, unit, pos);
         int open = 0, n = 0;
         for (int d = 0; d < s.g.side; ++d) {
@@ -188,6 +199,7 @@ bool fish(Solve& s, int k) {
                     base |= 1u << lines[__builtin_ctz(b)];
                 }
                 if (popcount(cover) != k) return false;
+                if (s.tracing()) s.mark(Place::Kind::Fish, d, unitsOf(side, orient, base));
                 bool progress = false;
                 for (unsigned b = cover; b; b &= b - 1)
                     for (int l = 0; l < side; ++l)

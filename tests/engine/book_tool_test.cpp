@@ -42,7 +42,8 @@ std::string smallBook(const std::string& name) {
 // Faults: their status, lines on standard error naming the file. What is not a regular file (a
 // FIFO) is refused at once, and so is a file too large to read in; no input is written over,
 // however spelt; nothing is written. A puzzle the grader cannot finish is still proved unique: a
-// warning, unless a level below LEVEL-5 is asked.
+// warning, unless a level below LEVEL-5 is asked. A book named for a span of levels holds each
+// puzzle to its own level within the span.
 TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     const std::string book = smallBook("good.wobe"), broken = scratch("broken.wobe"), far = scratch("far.wobe"),
                       rows = scratch("rows.wobe"), text = scratch("bad.txt"), fifo = scratch("fifo"),
@@ -60,6 +61,10 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     fs::copy_file(book, huge);
     fs::resize_file(huge, (64u << 20) + 1);  // a good book with a hole after it: too large to read in
     ASSERT_EQ(process("import " SUMGRID_SOURCE_DIR "/tests/engine/beyond-the-grader.txt -o " + beyond).status, 0);
+    const std::string mixed = scratch("6x6-LEVELS-1-2.wobe"), higher = scratch("6x6-LEVELS-2-3.wobe");
+    ASSERT_EQ(process("generate --side 6 --level 1-2 --count 4 --seed 3 -o " + mixed).status, 0);
+    EXPECT_EQ(process("validate " + mixed).out, mixed + ": 4 puzzles valid, each with one solution; LEVEL-1 x2 LEVEL-2 x2\n");
+    fs::copy_file(mixed, higher);
     const std::string bookBytes = slurp(book), fifoFault = fifo + " is not a regular file\n";
     const std::vector<std::tuple<std::string, int, std::string>> faults = {
         {"inspect " + far, 1, far + ": puzzle 2: offset 65535 lies outside the file\n"},
@@ -82,6 +87,8 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
         {"generate --level 1 --count 1 --side 7 -o x", 2, "--side 7 has no box shape\nusage:"},
         {"validate " + beyond, 0, beyond + ": puzzle 1: warning: beyond the grader, which stops with 1 of 81 cells; the search"},
         {"validate " + beyond + " --level 3", 1, beyond + ": puzzle 1: beyond the grader, expected LEVEL-3\n"},
+        {"validate " + higher, 1, higher + ": puzzle 1: graded LEVEL-1, expected LEVEL-2 to LEVEL-3\n"},
+        {"explain " + broken + " 2", 1, broken + ": puzzle 2: solution repeats a digit in column"},
         {"generate --side 4 --level 4 --count 1 -o " + made, 1, "LEVEL-4 is out of reach on a 4x4 grid, which gives"},
     };
     for (const auto& [args, status, message] : faults) {
@@ -124,6 +131,11 @@ TEST(BookTool, DashIsStandardInputAndOutput) {
     // Cages that turn corners and fill a square, drawn with their sums, and the solution found.
     const std::string drawn = process("inspect -", process("import - -o -", "AABBACBBBCCABDDA 6,10,8,5,6,5").out).out;
     EXPECT_EQ(drawn.substr(drawn.find('+')), dataFile("data/inspect-4x4.txt"));
+    EXPECT_NE(drawn.find(", 6 cages, LEVEL-2, score 2.0\n"), std::string::npos) << drawn;
+    // Its path, step by step, whole and up to the first step of LEVEL-1.
+    const std::string book4 = process("import - -o -", "AABBACBBBCCABDDA 6,10,8,5,6,5").out, path = dataFile("data/explain-4x4.txt");
+    EXPECT_EQ(process("explain - 1", book4).out, path);
+    EXPECT_EQ(process("explain - 1 --level 1", book4).out, path.substr(0, path.find('\n') + 1) + "stopped at the first step of LEVEL-1 or above\n");
 }
 
 // A progress line on standard error for work longer than a second (or than asked), only when standard

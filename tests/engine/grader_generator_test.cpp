@@ -1,5 +1,6 @@
 #include <set>
 #include "engine_test_util.h"
+#include "explain.h"
 #include "generator.h"
 #include "solver.h"
 
@@ -7,7 +8,7 @@ using namespace sumgrid::engine;
 using namespace sumgrid::engine::testing;
 
 // Each position of techniques.txt: the grader's easiest step there is its
-// technique, at its level, with exactly its effect.
+// technique, at its level, with exactly its effect, which explain writes as given.
 TEST(Grader, EachTechniqueTakesItsOwnStepInItsPosition) {
     std::istringstream in(dataFile("techniques.txt"));
     std::map<std::string, std::string> field;
@@ -19,10 +20,12 @@ TEST(Grader, EachTechniqueTakesItsOwnStepInItsPosition) {
         const auto colon = line.find(": ");
         if (line.empty() || line[0] == '#' || colon == std::string::npos) continue;
         field[line.substr(0, colon)] = line.substr(colon + 2);
-        if (line.rfind("effect: ", 0) != 0) continue;
+        if (line.rfind("explain: ", 0) != 0) continue;
         const std::string& name = field["technique"];
         std::vector<Mask> after = before;
-        const int t = applyEasiest(puzzleOf(field["puzzle"]).killer, after);
+        Step step;
+        const int t = applyEasiest(puzzleOf(field["puzzle"]).killer, after, kLevels, &step);
+        EXPECT_EQ(stepText(puzzleOf(field["puzzle"]).killer, step), field["explain"]);
         ASSERT_GE(t, 0) << name;
         EXPECT_EQ(techniqueName(static_cast<Technique>(t)), name);
         EXPECT_EQ(std::to_string(techniqueLevel(static_cast<Technique>(t))), field["level"]) << name;
