@@ -6,12 +6,13 @@ namespace {
 
 QString reference(const std::string& name) { return QString(SUMGRID_GOLDEN_DIR "/%1.png").arg(name.c_str()); }
 
-// The picture faded, with every differing pixel in full magenta.
+// Each channel within tolerance of the other's.
 bool near(QRgb a, QRgb b, int tolerance) {
     return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
+// The picture faded, with every differing pixel in full magenta.
 QImage differences(const QImage& actual, const QImage& expected, int tolerance, int& count, QPoint& first) {
     QImage diff(actual.size(), QImage::Format_RGB32);
     diff.fill(Qt::white);
