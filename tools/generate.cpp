@@ -30,10 +30,8 @@ struct Options {
 std::string outOfReach(int level, int side) {
     if (level <= maxLevelFor(side)) return "";
     const std::string grid = std::to_string(side) + "x" + std::to_string(side);
-    const std::string why = side < 9 ? ", which gives its techniques too little to work on"
-                                     : ", where its cage shapes take minutes to reach";
-    return levelName(level) + " is out of reach on a " + grid + " grid" + why + " (up to " +
-           levelName(maxLevelFor(side)) + " there)";
+    return levelName(level) + " is out of reach on a " + grid +
+           " grid, which gives its techniques too little to work on (up to " + levelName(maxLevelFor(side)) + " there)";
 }
 
 struct Made {

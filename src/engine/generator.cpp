@@ -19,6 +19,14 @@ CageProfile profileFor(int level, int side) {
         case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; p.varied = true; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
+    // On 14x14 and 15x15 grids a cage of five cells or more, or one that does
+    // not lean to low or high digits, allows so many combinations that nearly
+    // every layout stalls the grader: there leaning cages of three cells make
+    // up most of the grid, and joins stop at four cells.
+    if (side >= 14 && level >= 2) {
+        p.weight = {0, 0, 1, 6, 2};
+        p.lean = 100;
+    }
     if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
     return p;
 }
@@ -53,8 +61,6 @@ int maxLevelFor(int side) {
     switch (side) {
         case 4: return 1;
         case 6: return 3;
-        case 14:
-        case 15: return 2;  // the cage shapes of the harder levels take minutes to reach there
         default: return kLevels;
     }
 }
@@ -99,7 +105,16 @@ std::vector<int> Generator::randomSolution() {
         while (k--) m &= m - 1;
         return digitOf(m & -m);
     };
+    // On 14x14 and 15x15 grids a fill now and then runs into a corner that
+    // takes seconds to back out of: past kFillDeadEnds it starts afresh.
+    long deadEnds = 0;
     for (;;) {
+        if (side_ >= 14 && deadEnds > kFillDeadEnds) {
+            deadEnds = 0;
+            stack.clear();
+            std::fill(grid.begin(), grid.end(), 0);
+            for (auto* used : {&rowUsed, &colUsed, &boxUsed}) std::fill(used->begin(), used->end(), 0);
+        }
         int best = -1, bestCount = 99;
         for (int c = 0; c < g.cells; ++c)
             if (!grid[c]) {
@@ -109,6 +124,7 @@ std::vector<int> Generator::randomSolution() {
         if (best < 0) return grid;
         Mask m = options(best);
         while (!m) {  // dead end: go back to the last choice that has another option
+            ++deadEnds;
             Frame& f = stack.back();
             unset(f.cell);
             if (f.left) {

@@ -44,8 +44,7 @@ bool shapeFits(const Killer& killer, const CageProfile& profile);
 bool gradeFits(const Grade& grade, int level, const CageProfile& profile);
 
 // The hardest level the generator can reach on a grid side: small grids give
-// the harder techniques nothing to work on, and on 14x14 and 15x15 grids the
-// harder levels' cage shapes take minutes to reach.
+// the harder techniques nothing to work on.
 int maxLevelFor(int side);
 
 struct Generated {
@@ -62,6 +61,7 @@ public:
     // Joins tried at all, repaired or not, before a layout is dropped: joins
     // and the splits that repair them could otherwise go round for ever.
     static constexpr int kJoinTrials = 80;
+    static constexpr int kFillDeadEnds = 1000;  // dead ends before a fill of a big grid starts again
 
     Generator(int side, std::uint64_t seed);
 
