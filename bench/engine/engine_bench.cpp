@@ -90,4 +90,20 @@ void GeneratePuzzle(benchmark::State& state) {
 BENCHMARK(GeneratePuzzle)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond)->Iterations(200);
 BENCHMARK(GeneratePuzzle)->Arg(5)->Unit(benchmark::kMicrosecond)->Iterations(50);
 
+// The big grids, a few puzzles each: side, then level. The counter attempts
+// is the mean number of cage layouts a puzzle took.
+void GenerateBig(benchmark::State& state) {
+    const int side = static_cast<int>(state.range(0)), level = static_cast<int>(state.range(1));
+    long attempts = 0;
+    timeEach(state, [&](std::size_t i) {
+        Generator gen(side, puzzleSeed(0xB16, static_cast<int>(i)));
+        const Generated p = gen.generate(level);
+        benchmark::DoNotOptimize(p.attempts);
+        attempts += p.attempts;
+        if (p.attempts == 0) state.SkipWithError("generation failed");
+    });
+    state.counters["attempts"] = static_cast<double>(attempts) / static_cast<double>(state.iterations());
+}
+BENCHMARK(GenerateBig)->ArgsProduct({{12, 14, 15}, {2, 3, 4, 5}})->Unit(benchmark::kMillisecond)->Iterations(15);
+
 }  // namespace
