@@ -16,7 +16,7 @@ CageProfile profileFor(int level, int side) {
         case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = std::max(2, side - 7); p.pairShare = 100; break;
         case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
         case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
-        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; p.varied = true; break;
+        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
     if (static_cast<int>(p.weight.size()) > side + 1) p.weight.resize(side + 1);
@@ -32,21 +32,13 @@ bool shapeFits(const Killer& k, const CageProfile& profile) {
 namespace {
 
 // How far a grade of the level has come towards what the profile asks: its
-// own steps, up to those asked, and one more for the variety asked.
-int depthOf(const Grade& grade, const CageProfile& profile) {
-    int depth = std::min(grade.steps(), profile.minSteps), first = -1;
-    for (int t = 0; t < kTechniqueCount; ++t) {
-        if (techniqueLevel(static_cast<Technique>(t)) != grade.level) continue;
-        if (first >= 0 && grade.uses[t] > 0) return depth + 1;
-        if (first < 0) first = t;
-    }
-    return depth + !profile.varied;
-}
+// own steps, up to those asked.
+int depthOf(const Grade& grade, const CageProfile& profile) { return std::min(grade.steps(), profile.minSteps); }
 
 }  // namespace
 
 bool gradeFits(const Grade& grade, int level, const CageProfile& profile) {
-    return grade.level == level && grade.earned() && depthOf(grade, profile) > profile.minSteps;
+    return grade.level == level && grade.earned() && depthOf(grade, profile) >= profile.minSteps;
 }
 
 int maxLevelFor(int side) {
