@@ -16,7 +16,7 @@ CageProfile profileFor(int level, int side) {
         case 1: p.weight = {0, 0, 3, 6, 4}; p.lean = 100; p.ones = std::max(2, side - 7); p.pairShare = 100; break;
         case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
         case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
-        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; p.varied = true; break;
+        case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
     // On 14x14 and 15x15 grids a cage of five cells or more, or one that does
@@ -40,21 +40,13 @@ bool shapeFits(const Killer& k, const CageProfile& profile) {
 namespace {
 
 // How far a grade of the level has come towards what the profile asks: its
-// own steps, up to those asked, and one more for the variety asked.
-int depthOf(const Grade& grade, const CageProfile& profile) {
-    int depth = std::min(grade.steps(), profile.minSteps), first = -1;
-    for (int t = 0; t < kTechniqueCount; ++t) {
-        if (techniqueLevel(static_cast<Technique>(t)) != grade.level) continue;
-        if (first >= 0 && grade.uses[t] > 0) return depth + 1;
-        if (first < 0) first = t;
-    }
-    return depth + !profile.varied;
-}
+// own steps, up to those asked.
+int depthOf(const Grade& grade, const CageProfile& profile) { return std::min(grade.steps(), profile.minSteps); }
 
 }  // namespace
 
 bool gradeFits(const Grade& grade, int level, const CageProfile& profile) {
-    return grade.level == level && grade.earned() && depthOf(grade, profile) > profile.minSteps;
+    return grade.level == level && grade.earned() && depthOf(grade, profile) >= profile.minSteps;
 }
 
 int maxLevelFor(int side) {
@@ -236,15 +228,17 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
 
 bool Generator::splitCage(Killer& k, int cage, int low, int high) {
     const Geometry& g = *geometryFor(side_);
-    std::vector<int> cells;
+    std::vector<int>& cells = cells_;
+    cells.clear();
     for (int c = 0; c < g.cells; ++c)
         if (k.cageOf[c] == cage) cells.push_back(c);
     const int n = static_cast<int>(cells.size());
     high = std::min(high, n - low);
     if (low < 1 || high < low) return false;
     // mark: 0 outside the cage, 1 in the cage, 2 in the part, 3 reached in the rest.
-    std::vector<char> mark(g.cells, 0);
-    std::vector<int> part, next, reach;
+    std::vector<char>& mark = mark_;
+    mark.assign(g.cells, 0);
+    std::vector<int>&part = part_, &next = next_, &reach = reach_;
     for (int attempt = 0; attempt < 12; ++attempt) {
         for (int c : cells) mark[c] = 1;
         const int want = low + rng_.below(high - low + 1);
@@ -286,17 +280,23 @@ Grader& Generator::reuse(std::unique_ptr<Grader>& slot, const Killer& k) {
     return *slot;
 }
 
+// Numbers the cages canonically, in place (cage numbers stay below the cell
+// count plus one), and sums them from the solution.
 static void renumber(Killer& k, const std::vector<int>& solution) {
-    k.cageOf = canonicalNumbers(k.cageOf);
+    int renamed[kMaxCells + 1];
+    std::fill_n(renamed, k.cageOf.size() + 1, -1);
     int count = 0;
-    for (int c : k.cageOf) count = std::max(count, c + 1);
+    for (int& c : k.cageOf) {
+        if (renamed[c] < 0) renamed[c] = count++;
+        c = renamed[c];
+    }
     k.sums.assign(count, 0);
     for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
 }
 
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,
                                     int level, Grade& result) {
-    std::vector<int> order;
+    std::vector<int>& order = order_;
     Grader* grader = &reuse(solving_, k);
     bool fresh = true;  // the solve covers only the present clues
     for (int round = 0; round < 60; ++round) {
@@ -311,9 +311,12 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // parts of at least two cells (three where there is room, if two-cell
         // cages are to be few). Where none can be split and the level allows
         // one-cell cages, a cell is split off a stuck cage.
-        const std::vector<int> size = k.cageSizes();
+        std::vector<int>& size = cageSize_;
+        size.assign(k.cageCount(), 0);
+        for (int c : k.cageOf) ++size[c];
         order.clear();
-        std::vector<char> stuck(size.size(), 0);
+        std::vector<char>& stuck = stuckCage_;
+        stuck.assign(size.size(), 0);
         for (std::size_t c = 0; c < k.cageOf.size(); ++c)
             if (result.grid[c] == 0 && !stuck[k.cageOf[c]]) {
                 stuck[k.cageOf[c]] = 1;
@@ -351,20 +354,24 @@ bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const
                               const CageProfile& profile) {
     const Geometry& g = *geometryFor(side_);
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
-    std::vector<int> size(k.cageCount(), 0);
-    std::vector<Mask> digits(k.cageCount(), 0);
+    std::vector<int>& size = size_;
+    std::vector<Mask>& digits = digits_;
+    size.assign(k.cageCount(), 0);
+    digits.assign(k.cageCount(), 0);
     for (int c = 0; c < g.cells; ++c) {
         ++size[k.cageOf[c]];
         digits[k.cageOf[c]] |= digitBit(solution[c]);
     }
-    std::vector<int> stuck;
+    std::vector<int>& stuck = stuck_;
+    stuck.clear();
     for (int c = 0; c < g.cells; ++c)
         if (found[c] == 0) stuck.push_back(c);
     for (std::size_t i = stuck.size(); i > 1; --i)
         std::swap(stuck[i - 1], stuck[rng_.below(static_cast<int>(i))]);
     // Whether cage from stays connected without cell x.
-    std::vector<char> reached(g.cells, 0);
-    std::vector<int> reach;
+    std::vector<char>& reached = mark_;
+    reached.assign(g.cells, 0);
+    std::vector<int>& reach = reach_;
     auto staysConnected = [&](int from, int x) {
         std::fill(reached.begin(), reached.end(), 0);
         reach.clear();

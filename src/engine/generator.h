@@ -29,9 +29,6 @@ struct CageProfile {
     int pairShare = 100;  // most two-cell cages, in percent of all cages
     bool repair = false;  // a join that makes the puzzle too hard is repaired by splits, not dropped
     int minSteps = 1;     // steps of the level's own techniques a puzzle must need
-    // A technique of the level other than its first (at LEVEL-4, other than
-    // innies/outies of 3+ units) must be among them.
-    bool varied = false;
 };
 
 CageProfile profileFor(int level, int side);
@@ -40,7 +37,7 @@ CageProfile profileFor(int level, int side);
 bool shapeFits(const Killer& killer, const CageProfile& profile);
 
 // Whether a grade is what the profile asks of a puzzle of the level: solved
-// at exactly that level, earning it, with the profile's steps and variety.
+// at exactly that level, earning it, with the profile's steps.
 bool gradeFits(const Grade& grade, int level, const CageProfile& profile);
 
 // The hardest level the generator can reach on a grid side: small grids give
@@ -57,10 +54,10 @@ struct Generated {
 class Generator {
 public:
     static constexpr int kJoinFailures = 12;    // joins that break the level before a layout is dropped
-    static constexpr int kDeepenFailures = 24;  // joins that bring a puzzle no nearer to its profile, the same
+    static constexpr int kDeepenFailures = 48;  // joins that bring a puzzle no nearer to its profile, the same
     // Joins tried at all, repaired or not, before a layout is dropped: joins
     // and the splits that repair them could otherwise go round for ever.
-    static constexpr int kJoinTrials = 80;
+    static constexpr int kJoinTrials = 160;
     static constexpr int kFillDeadEnds = 1000;  // dead ends before a fill of a big grid starts again
 
     Generator(int side, std::uint64_t seed);
@@ -88,7 +85,7 @@ public:
     // the grader (limited to level) still solves the puzzle, or that
     // simplifyUntilGraded repairs if the profile asks for it, until the puzzle
     // needs level, earns it and fits the profile's shapes; then, while it
-    // falls short of the profile's steps or variety, joins that keep all that
+    // falls short of the profile's steps, joins that keep all that
     // and bring it no less near. False if it gives up.
     bool joinToLevel(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
                      Grade& result);
@@ -111,6 +108,14 @@ private:
     Rng rng_;
     std::unique_ptr<Grader> solving_;  // the solve that splits go on with
     std::unique_ptr<Grader> fresh_;    // fresh grades of finished or joined clues
+    // Storage that the steps reuse from one call to the next: simplifyUntilGraded's,
+    // splitCage's and moveStuckCell's (the last two share mark_ and reach_).
+    std::vector<int> order_, cageSize_;
+    std::vector<char> stuckCage_;
+    std::vector<int> cells_, part_, next_, reach_;
+    std::vector<char> mark_;
+    std::vector<int> stuck_, size_;
+    std::vector<Mask> digits_;
 };
 
 // The level of puzzle number index (from 0) of count in a book of the levels
