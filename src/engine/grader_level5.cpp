@@ -123,56 +123,49 @@ bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
 
 // The check of combinations across units: the open cells outside the cage
 // that see a cage cell (watched) lose each digit placed in a cage cell they
-// see. The watched cells are bits, per digit those that may still hold it,
-// so that a placement updates them a word at a time.
+// see. A filling fails when it leaves a watched cell without a candidate, or,
+// once the last cage cell in a unit it crosses has its digit, leaves that
+// unit without a place for a digit it still needs and no cage cell took. The
+// cage's digits differ, so a digit leaves the cells around just one cage
+// cell, and much is known before the search: the digits a cage cell outside
+// a unit cannot take without leaving the unit short (these are taken out of
+// its candidates), and the few watched cells that can run out at all, those
+// with no more candidates than cage cells that see them and none that these
+// cannot take (fragile).
 struct AcrossUnits {
-    static constexpr int kWords = (kMaxCells + 63) / 64;
-    using Bits = std::uint64_t[kWords];
-    int words = 0, digits = 0;
-    Bits holds[kMaxSide];                 // per digit, the watched cells that may still hold it
-    Bits sees[kMaxSide];                  // per cage cell, the watched cells that see it
-    Bits lost[kMaxSide];                  // per cage cell, the watched cells its digit left
-    Bits unitWatched[3 * kMaxSide];       // per crossed unit, its watched cells
-    std::uint64_t lastOf[kMaxSide];       // per cage cell, the crossed units whose last cage cell it is
+    struct Fragile {
+        Mask cand;            // its candidates before the search
+        std::uint32_t seers;  // the cage cells that see it
+    };
+    struct Unit {
+        std::uint32_t cells;  // its cage cells
+        Mask required;        // digits it needs that none of its watched cells holds
+    };
+    Fragile fragile[kMaxSide][3 * kMaxSide];  // per cage cell, the fragile cells it sees
+    int fragileCount[kMaxSide];
+    Mask fragileDigits[kMaxSide];  // per cage cell, the candidates of the fragile cells it sees
+    Unit last[kMaxSide][3];  // per cage cell, the crossed units whose last cage cell it is
+    int lastCount[kMaxSide];
     Mask placed[kMaxSide];
-    Mask placedSoFar[kMaxSide];           // per cage cell, the digits of it and the cells before it
-    Mask need[3 * kMaxSide];              // per crossed unit, digits not yet placed
-    Mask held[3 * kMaxSide];              // per crossed unit, the candidates of its watched cells before the search
-    std::uint32_t cageCells[3 * kMaxSide];  // per crossed unit, its cage cells (bits)
 
     bool place(int i, int d) {
-        placed[i] = digitBit(d);
-        placedSoFar[i] = static_cast<Mask>((i ? placedSoFar[i - 1] : 0) | placed[i]);
-        std::uint64_t* h = holds[d - 1];
-        bool ok = true;
-        for (int w = 0; w < words; ++w) {
-            lost[i][w] = h[w] & sees[i][w];
-            if (!lost[i][w]) continue;
-            h[w] &= ~sees[i][w];
-            std::uint64_t any = 0;  // the cells that still hold some digit
-            for (int x = 0; x < digits; ++x) any |= holds[x][w];
-            ok = ok && !(lost[i][w] & ~any);
+        const Mask bit = digitBit(d);
+        placed[i] = bit;
+        const std::uint32_t before = (2u << i) - 1;  // the cells placed so far
+        for (int k = 0; k < fragileCount[i] && (fragileDigits[i] & bit); ++k) {
+            if (!(fragile[i][k].cand & bit)) continue;  // it keeps what it had
+            Mask left = fragile[i][k].cand;
+            for (std::uint32_t b = fragile[i][k].seers & before; b; b &= b - 1) left &= static_cast<Mask>(~placed[__builtin_ctz(b)]);
+            if (!left) return false;
         }
-        for (std::uint64_t m = lastOf[i]; m && ok; m &= m - 1) {
-            const int u = __builtin_ctzll(m);
+        for (int k = 0; k < lastCount[i]; ++k) {
             Mask have = 0;
-            for (std::uint32_t b = cageCells[u]; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
-            // A digit no cage cell took is still where it was before the search.
-            const Mask missing = need[u] & static_cast<Mask>(~have);
-            ok = !(missing & static_cast<Mask>(~held[u]));
-            for (Mask gone = missing & placedSoFar[i]; gone && ok; gone &= gone - 1) {
-                const int x = __builtin_ctz(gone);
-                std::uint64_t there = 0;
-                for (int w = 0; w < words; ++w) there |= holds[x][w] & unitWatched[u][w];
-                ok = there != 0;
-            }
+            for (std::uint32_t b = last[i][k].cells; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
+            if (last[i][k].required & static_cast<Mask>(~have)) return false;
         }
-        return ok;
+        return true;
     }
-    void unplace(int i) {
-        std::uint64_t* h = holds[__builtin_ctz(placed[i])];
-        for (int w = 0; w < words; ++w) h[w] |= lost[i][w];
-    }
+    void unplace(int) {}
     bool fits(const int*) const { return true; }
 };
 
@@ -191,7 +184,7 @@ bool combinationsAcrossUnits(Solve& s) {
     Fillings f;
     AcrossUnits check;
     int open[kMaxSide], watchedCell[kMaxCells];
-    std::vector<int> watchIndex(g.cells, -1);  // back to -1 after each cage
+    std::vector<std::uint32_t> seers(g.cells, 0);  // per cell, the cage cells that see it; back to 0 after each cage
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
         int n = 0;
@@ -207,50 +200,68 @@ bool combinationsAcrossUnits(Solve& s) {
             f.differ[i] = f.member[0] & ~(1u << i);
         }
         if (!f.small()) return false;
-        // Number the watched cells, then note per digit which may hold it.
-        int watched = 0, units = 0;
+        // The watched cells, and the cage cells that see each.
+        int watched = 0;
         std::uint64_t crossed = 0;
+        Mask fatal[kMaxSide];
         for (int i = 0; i < n; ++i) {
             crossed |= s.unitsOf[open[i]];
+            check.fragileCount[i] = check.lastCount[i] = 0;
+            check.fragileDigits[i] = 0;
+            fatal[i] = 0;
             for (int p : g.peers[open[i]])
-                if (!s.placed[p] && s.killer.cageOf[p] != id && watchIndex[p] < 0) {
-                    watchIndex[p] = watched;
-                    watchedCell[watched++] = p;
+                if (!s.placed[p] && s.killer.cageOf[p] != id) {
+                    if (!seers[p]) watchedCell[watched++] = p;
+                    seers[p] |= 1u << i;
                 }
         }
-        check.words = (watched + 63) / 64;
-        check.digits = g.side;
-        auto setBit = [](std::uint64_t* bits, int j) { bits[j >> 6] |= std::uint64_t{1} << (j & 63); };
-        for (int x = 0; x < g.side; ++x) std::fill(check.holds[x], check.holds[x] + check.words, 0);
-        for (int j = 0; j < watched; ++j)
-            for (Mask m = s.cand[watchedCell[j]]; m; m &= m - 1) setBit(check.holds[__builtin_ctz(m)], j);
-        for (int i = 0; i < n; ++i) {
-            check.lastOf[i] = 0;
-            std::fill(check.sees[i], check.sees[i] + check.words, 0);
-            for (int p : g.peers[open[i]])
-                if (watchIndex[p] >= 0) setBit(check.sees[i], watchIndex[p]);
-        }
+        // Each crossed unit with watched cells: the digits it still needs
+        // and the digits its watched cells hold.
         for (; crossed; crossed &= crossed - 1) {
-            const int u = __builtin_ctzll(crossed), k = units;
-            check.need[k] = g.all;
-            check.cageCells[k] = 0;
-            check.held[k] = 0;
-            std::fill(check.unitWatched[k], check.unitWatched[k] + check.words, 0);
+            const int u = __builtin_ctzll(crossed);
+            Mask need = g.all, held = 0;
             bool any = false;
             for (int c : g.units[u]) {
-                if (s.placed[c]) check.need[k] &= static_cast<Mask>(~s.cand[c]);
-                else if (watchIndex[c] >= 0) {
-                    setBit(check.unitWatched[k], watchIndex[c]);
-                    check.held[k] |= s.cand[c];
+                if (s.placed[c]) need &= static_cast<Mask>(~s.cand[c]);
+                else if (s.killer.cageOf[c] != id) {
+                    held |= s.cand[c];
                     any = true;
                 }
             }
-            for (int i = 0; i < n; ++i) check.cageCells[k] |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
             if (!any) continue;
-            check.lastOf[31 - __builtin_clz(check.cageCells[k])] |= std::uint64_t{1} << k;
-            ++units;
+            std::uint32_t inUnit = 0;
+            for (int i = 0; i < n; ++i) inUnit |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
+            const int lastCell = 31 - __builtin_clz(inUnit);
+            const Mask required = need & static_cast<Mask>(~held);
+            check.last[lastCell][check.lastCount[lastCell]++] = {inUnit, required};
+            // A cage cell outside the unit cannot take a digit only the unit's
+            // cage cells can place, nor, when it comes before the unit's last
+            // cage cell, one that only watched cells it sees hold in the unit.
+            for (int j = 0; j < n; ++j) {
+                if (inUnit >> j & 1u) continue;
+                fatal[j] |= required;
+                if (j > lastCell) continue;
+                Mask unseen = 0;  // the digits of the watched cells in the unit that it does not see
+                for (int c : g.units[u])
+                    if (!s.placed[c] && s.killer.cageOf[c] != id && !(g.unitBits[c] & g.unitBits[open[j]])) unseen |= s.cand[c];
+                fatal[j] |= need & held & static_cast<Mask>(~unseen);
+            }
         }
-        for (int j = 0; j < watched; ++j) watchIndex[watchedCell[j]] = -1;
+        for (int i = 0; i < n; ++i) f.cand[i] &= static_cast<Mask>(~fatal[i]);
+        // The fragile watched cells.
+        for (int j = 0; j < watched; ++j) {
+            const int w = watchedCell[j];
+            const std::uint32_t by = seers[w];
+            seers[w] = 0;
+            Mask reach = 0;  // what the cage cells that see it can take
+            for (std::uint32_t b = by; b; b &= b - 1) reach |= f.cand[__builtin_ctz(b)];
+            if (popcount(s.cand[w]) > popcount(by) || (s.cand[w] & static_cast<Mask>(~reach))) continue;
+            for (std::uint32_t b = by; b; b &= b - 1) {
+                const int i = __builtin_ctz(b);
+                check.fragile[i][check.fragileCount[i]++] = {s.cand[w], by};
+                check.fragileDigits[i] |= s.cand[w];
+            }
+        }
         f.run(check);
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
