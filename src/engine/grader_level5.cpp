@@ -70,6 +70,15 @@ struct Fillings {
         }
     }
 
+    // The digits cell i may take so that sum k, at sum before it, can still be reached.
+    Mask within(int k, int i, int in, int sum) const {
+        const int lo = target[k] - sum - maxRest[k][i + 1], hi = target[k] - sum - minRest[k][i + 1];
+        if (!in) return lo <= 0 && hi >= 0 ? static_cast<Mask>(~0u) : 0;
+        const int from = std::max(lo, 1), to = std::min(hi, 16);
+        if (from > to) return 0;
+        return static_cast<Mask>(((1u << to) - 1) & ~((1u << (from - 1)) - 1));
+    }
+
     // True once a filling is found.
     template <class Check>
     bool go(int i, int sum0, int sum1, Check& check) {
@@ -81,8 +90,10 @@ struct Fillings {
         Mask taken = 0;
         for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
         const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
-        // Digits without support first, so that a filling found supports as many as it can.
-        const Mask free = now[i] & static_cast<Mask>(~taken), fresh = free & static_cast<Mask>(~support[i]);
+        // Digits that leave both sums within reach of the cells after this one;
+        // those without support first, so that a filling found supports as many as it can.
+        const Mask free = now[i] & static_cast<Mask>(~taken) & within(0, i, in0, sum0) & within(1, i, in1, sum1);
+        const Mask fresh = free & static_cast<Mask>(~support[i]);
         for (Mask m = fresh, later = free & support[i]; m || later; m &= m - 1) {
             if (!m) {
                 m = later;
@@ -90,8 +101,6 @@ struct Fillings {
             }
             const int d = __builtin_ctz(m) + 1;
             const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
-            if (s0 + minRest[0][i + 1] > target[0] || s0 + maxRest[0][i + 1] < target[0]) continue;
-            if (s1 + minRest[1][i + 1] > target[1] || s1 + maxRest[1][i + 1] < target[1]) continue;
             value[i] = d;
             const bool found = check.place(i, d) && go(i + 1, s0, s1, check);
             check.unplace(i);
