@@ -146,31 +146,27 @@ struct AcrossUnits {
         Mask cand;            // its candidates before the search
         std::uint32_t seers;  // the cage cells that see it
     };
-    struct Unit {
-        std::uint32_t cells;  // its cage cells
-        Mask required;        // digits it needs that none of its watched cells holds
-    };
     Fragile fragile[kMaxSide][3 * kMaxSide];  // per cage cell, the fragile cells it sees
     int fragileCount[kMaxSide];
     Mask fragileDigits[kMaxSide];  // per cage cell, the candidates of the fragile cells it sees
-    Unit last[kMaxSide][3];  // per cage cell, the crossed units whose last cage cell it is
-    int lastCount[kMaxSide];
+    // Per cage cell, the digits that the crossed units whose last cage cell
+    // it is need and no watched cell there holds. Cage cells outside such a
+    // unit never take them, so the cells up to this one must have.
+    Mask required[kMaxSide];
     Mask placed[kMaxSide];
+    Mask placedSoFar[kMaxSide];  // per cage cell, the digits of it and the cells before it
 
     bool place(int i, int d) {
         const Mask bit = digitBit(d);
         placed[i] = bit;
+        placedSoFar[i] = static_cast<Mask>((i ? placedSoFar[i - 1] : 0) | bit);
+        if (required[i] & static_cast<Mask>(~placedSoFar[i])) return false;
         const std::uint32_t before = (2u << i) - 1;  // the cells placed so far
         for (int k = 0; k < fragileCount[i] && (fragileDigits[i] & bit); ++k) {
             if (!(fragile[i][k].cand & bit)) continue;  // it keeps what it had
             Mask left = fragile[i][k].cand;
             for (std::uint32_t b = fragile[i][k].seers & before; b; b &= b - 1) left &= static_cast<Mask>(~placed[__builtin_ctz(b)]);
             if (!left) return false;
-        }
-        for (int k = 0; k < lastCount[i]; ++k) {
-            Mask have = 0;
-            for (std::uint32_t b = last[i][k].cells; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
-            if (last[i][k].required & static_cast<Mask>(~have)) return false;
         }
         return true;
     }
@@ -201,7 +197,10 @@ bool combinationsAcrossUnits(Solve& s) {
         s.across.drop(id);
         if (n < 2) return false;
         if (s.tracing()) s.mark(Place::Kind::Cage, id);
-        std::stable_sort(open, open + n, [&](int a, int b) { return popcount(s.cand[a]) < popcount(s.cand[b]); });
+        // By candidate count, ties in cell order: an insertion sort, as the
+        // cells are few and std::stable_sort would ask for a buffer each time.
+        auto fewer = [&](int a, int b) { return popcount(s.cand[a]) < popcount(s.cand[b]); };
+        for (int i = 1; i < n; ++i) std::rotate(std::upper_bound(open, open + i, open[i], fewer), open + i, open + i + 1);
         f.n = n;
         f.member[0] = (1u << n) - 1;
         for (int i = 0; i < n; ++i) {
@@ -215,7 +214,8 @@ bool combinationsAcrossUnits(Solve& s) {
         Mask fatal[kMaxSide];
         for (int i = 0; i < n; ++i) {
             crossed |= s.unitsOf[open[i]];
-            check.fragileCount[i] = check.lastCount[i] = 0;
+            check.fragileCount[i] = 0;
+            check.required[i] = 0;
             check.fragileDigits[i] = 0;
             fatal[i] = 0;
             for (int p : g.peers[open[i]])
@@ -242,7 +242,7 @@ bool combinationsAcrossUnits(Solve& s) {
             for (int i = 0; i < n; ++i) inUnit |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
             const int lastCell = 31 - __builtin_clz(inUnit);
             const Mask required = need & static_cast<Mask>(~held);
-            check.last[lastCell][check.lastCount[lastCell]++] = {inUnit, required};
+            check.required[lastCell] |= required;
             // A cage cell outside the unit cannot take a digit only the unit's
             // cage cells can place, nor, when it comes before the unit's last
             // cage cell, one that only watched cells it sees hold in the unit.
