@@ -29,6 +29,7 @@ struct Fillings {
     int value[kMax];
     Mask support[kMax];
     Mask now[kMax];  // the candidates of the search under way: one cell held to one digit
+    int sets = 2;    // the sums to reach: the second is left out when it is 0 over no cells
     int minRest[2][kMax + 1], maxRest[2][kMax + 1];
 
     // Whether the cells have few enough ways to be filled to search them all.
@@ -41,6 +42,7 @@ struct Fillings {
     template <class Check>
     void run(Check& check) {
         std::fill(support, support + n, Mask{0});
+        sets = member[1] || target[1] ? 2 : 1;
         for (int i = 0; i < n; ++i)
             for (Mask m = cand[i] & static_cast<Mask>(~support[i]); m; m &= m - 1) {
                 const Mask bit = m & -m;
@@ -54,13 +56,13 @@ struct Fillings {
                 now[i] = bit;
                 if (!open) continue;
                 bound();
-                go(0, 0, 0, check);
+                go(0, 0, 0, 0, check);
             }
     }
 
     // The least and most the cells from i on add to each sum.
     void bound() {
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < sets; ++k) {
             minRest[k][n] = maxRest[k][n] = 0;
             for (int i = n - 1; i >= 0; --i) {
                 const bool in = member[k] >> i & 1u;
@@ -79,20 +81,25 @@ struct Fillings {
         return static_cast<Mask>(((1u << to) - 1) & ~((1u << (from - 1)) - 1));
     }
 
-    // True once a filling is found.
+    // True once a filling is found; used holds the digits of the cells before i.
     template <class Check>
-    bool go(int i, int sum0, int sum1, Check& check) {
+    bool go(int i, int sum0, int sum1, Mask used, Check& check) {
         if (i == n) {
             if (!check.fits(value)) return false;
             for (int j = 0; j < n; ++j) support[j] |= digitBit(value[j]);
             return true;
         }
-        Mask taken = 0;
-        for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
+        const std::uint32_t before = (1u << i) - 1, differs = differ[i] & before;
+        Mask taken = used;
+        if (differs != before) {
+            taken = 0;
+            for (std::uint32_t m = differs; m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
+        }
         const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
         // Digits that leave both sums within reach of the cells after this one;
         // those without support first, so that a filling found supports as many as it can.
-        const Mask free = now[i] & static_cast<Mask>(~taken) & within(0, i, in0, sum0) & within(1, i, in1, sum1);
+        Mask free = now[i] & static_cast<Mask>(~taken) & within(0, i, in0, sum0);
+        if (sets == 2) free &= within(1, i, in1, sum1);
         const Mask fresh = free & static_cast<Mask>(~support[i]);
         for (Mask m = fresh, later = free & support[i]; m || later; m &= m - 1) {
             if (!m) {
@@ -102,7 +109,7 @@ struct Fillings {
             const int d = __builtin_ctz(m) + 1;
             const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
             value[i] = d;
-            const bool found = check.place(i, d) && go(i + 1, s0, s1, check);
+            const bool found = check.place(i, d) && go(i + 1, s0, s1, static_cast<Mask>(used | digitBit(d)), check);
             check.unplace(i);
             if (found) return true;
         }
