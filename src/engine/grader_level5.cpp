@@ -131,8 +131,10 @@ bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
     for (int i = 0; i < f.n; ++i) {
         const Mask m = s.cand[cells[i]] & f.support[i];
         if (!m) s.broken = true;
-        progress = progress || m != s.cand[cells[i]];
-        s.cand[cells[i]] = m;
+        if (m != s.cand[cells[i]]) {
+            s.write(cells[i], m);
+            progress = true;
+        }
     }
     return progress;
 }
@@ -345,7 +347,7 @@ bool forcingChains(Solve& s) {
         const Mask low = start.cand[x] & -start.cand[x];
         if (s.tracing()) s.mark(Place::Kind::Cell, x);
         for (int pick = 0; pick < 2; ++pick) {
-            s.cand[x] = pick == 0 ? low : static_cast<Mask>(start.cand[x] ^ low);
+            s.write(x, pick == 0 ? low : static_cast<Mask>(start.cand[x] ^ low));
             s.noteChanges();
             while (!s.broken && s.step(1) >= 0) {
             }
@@ -355,13 +357,16 @@ bool forcingChains(Solve& s) {
         }
         if (broke[0] || broke[1]) {
             s.broken = broke[0] && broke[1];
-            s.cand[x] = broke[0] ? static_cast<Mask>(start.cand[x] ^ low) : low;
+            s.write(x, broke[0] ? static_cast<Mask>(start.cand[x] ^ low) : low);
             return true;
         }
         bool progress = false;
         for (int c = 0; c < s.g.cells; ++c) {
-            s.cand[c] = start.cand[c] & (after[0][c] | after[1][c]);
-            progress = progress || s.cand[c] != start.cand[c];
+            const Mask m = start.cand[c] & (after[0][c] | after[1][c]);
+            if (m != start.cand[c]) {
+                s.write(c, m);
+                progress = true;
+            }
         }
         if (progress) return true;
     }
