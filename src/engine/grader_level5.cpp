@@ -193,12 +193,14 @@ bool combinationsAcrossUnits(Solve& s) {
             for (int u : g.unitsOfCell[c])
                 for (int x : g.units[u]) s.acrossOf.set(c, s.killer.cageOf[x]);
         s.across.fill(s.killer.cageCount());
+        s.acrossMemo.resize(s.killer.cageCount());  // what a memo holds stays true of any cage
         s.haveAcross = true;
     }
     Fillings f;
     AcrossUnits check;
     int open[kMaxSide], watchedCell[kMaxCells];
     std::vector<std::uint32_t> seers(g.cells, 0);  // per cell, the cage cells that see it; back to 0 after each cage
+    std::vector<std::uint32_t> key;
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
         int n = 0;
@@ -271,16 +273,33 @@ bool combinationsAcrossUnits(Solve& s) {
             const int w = watchedCell[j];
             const std::uint32_t by = seers[w];
             seers[w] = 0;
+            if (popcount(s.cand[w]) > popcount(by)) continue;
             Mask reach = 0;  // what the cage cells that see it can take
             for (std::uint32_t b = by; b; b &= b - 1) reach |= f.cand[__builtin_ctz(b)];
-            if (popcount(s.cand[w]) > popcount(by) || (s.cand[w] & static_cast<Mask>(~reach))) continue;
+            if (s.cand[w] & static_cast<Mask>(~reach)) continue;
             for (std::uint32_t b = by; b; b &= b - 1) {
                 const int i = __builtin_ctz(b);
                 check.fragile[i][check.fragileCount[i]++] = {s.cand[w], by};
                 check.fragileDigits[i] |= s.cand[w];
             }
         }
-        f.run(check);
+        // The search depends on nothing but these, so a cage met again with
+        // all of them as they were gets the support found the time before.
+        key.assign({static_cast<std::uint32_t>(n), static_cast<std::uint32_t>(f.target[0])});
+        for (int i = 0; i < n; ++i) {
+            key.push_back(f.cand[i] | std::uint32_t{check.required[i]} << 16);
+            key.push_back(static_cast<std::uint32_t>(check.fragileCount[i]));
+            for (int k = 0; k < check.fragileCount[i]; ++k)
+                key.push_back(check.fragile[i][k].cand | check.fragile[i][k].seers << 16);
+        }
+        std::vector<std::uint32_t>& memo = s.acrossMemo[id];
+        if (memo.size() == key.size() + n && std::equal(key.begin(), key.end(), memo.begin())) {
+            for (int i = 0; i < n; ++i) f.support[i] = static_cast<Mask>(memo[key.size() + i]);
+        } else {
+            f.run(check);
+            memo = key;
+            memo.insert(memo.end(), f.support, f.support + n);
+        }
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
         return true;

@@ -102,6 +102,9 @@ struct Solve : State {
     BitRows derivedNear;  // per cell, the derived groups sharing a cage with it
     BitRows ofKind;       // per group kind, the derived groups of that kind
     BitRows acrossOf;     // per cell, the cages with a cell in one of its units
+    // Per cage, what the last search of combinations across units there
+    // started from, and the support it found.
+    std::vector<std::vector<std::uint32_t>> acrossMemo;
     bool haveDerived = false;
     bool haveAcross = false;
 
