@@ -237,18 +237,19 @@ bool combinationsAcrossUnits(Solve& s) {
         }
         // Each crossed unit with watched cells: the digits it still needs
         // and the digits its watched cells hold.
+        int watchedHere[kMaxSide];
         for (; crossed; crossed &= crossed - 1) {
             const int u = __builtin_ctzll(crossed);
             Mask need = g.all, held = 0;
-            bool any = false;
+            int inside = 0;  // its watched cells
             for (int c : g.units[u]) {
                 if (s.placed[c]) need &= static_cast<Mask>(~s.cand[c]);
                 else if (s.killer.cageOf[c] != id) {
                     held |= s.cand[c];
-                    any = true;
+                    watchedHere[inside++] = c;
                 }
             }
-            if (!any) continue;
+            if (!inside) continue;
             std::uint32_t inUnit = 0;
             for (int i = 0; i < n; ++i) inUnit |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
             const int lastCell = 31 - __builtin_clz(inUnit);
@@ -262,8 +263,8 @@ bool combinationsAcrossUnits(Solve& s) {
                 fatal[j] |= required;
                 if (j > lastCell) continue;
                 Mask unseen = 0;  // the digits of the watched cells in the unit that it does not see
-                for (int c : g.units[u])
-                    if (!s.placed[c] && s.killer.cageOf[c] != id && !(g.unitBits[c] & g.unitBits[open[j]])) unseen |= s.cand[c];
+                for (int k = 0; k < inside; ++k)
+                    if (!(seers[watchedHere[k]] >> j & 1u)) unseen |= s.cand[watchedHere[k]];
                 fatal[j] |= need & held & static_cast<Mask>(~unseen);
             }
         }
