@@ -19,6 +19,17 @@ inline int popcount(unsigned m) {
     m = (m & 0x33333333u) + ((m >> 2) & 0x33333333u);
     return static_cast<int>((((m + (m >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
 }
+// The same for a digit mask, by table: candidates are counted everywhere.
+struct ByteBits {
+    std::uint8_t n[256];
+};
+constexpr ByteBits makeByteBits() {
+    ByteBits t{};
+    for (int i = 1; i < 256; ++i) t.n[i] = static_cast<std::uint8_t>((i & 1) + t.n[i / 2]);
+    return t;
+}
+inline constexpr ByteBits kByteBits = makeByteBits();
+inline int popcount(Mask m) { return kByteBits.n[m & 0xFF] + kByteBits.n[m >> 8]; }
 inline int popcount64(std::uint64_t m) { return popcount(static_cast<unsigned>(m)) + popcount(static_cast<unsigned>(m >> 32)); }
 inline bool singleBit(unsigned m) { return m != 0 && (m & (m - 1)) == 0; }
 // Digit of a single-bit mask.

@@ -1,7 +1,6 @@
 #include "grader.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "grader_innies.h"
 #include "grader_level5.h"
@@ -134,12 +133,8 @@ void Solve::closePlace() {
 void Solve::noteChanges() {
     Mask gone = 0;  // digits that left some cell
     std::uint64_t units = 0;  // units that some changed cell lies in
-    for (int c = 0; c < g.cells; ++c) {
-        if (c + 4 <= g.cells && std::memcmp(&cand[c], &seen[c], 4 * sizeof(Mask)) == 0) {
-            c += 3;  // four unchanged cells at once
-            continue;
-        }
-        if (cand[c] == seen[c]) continue;
+    changed.any([&](int c) {
+        if (cand[c] == seen[c]) return false;
         gone |= seen[c] & static_cast<Mask>(~cand[c]);
         seen[c] = cand[c];
         singles.add(c);
@@ -151,7 +146,9 @@ void Solve::noteChanges() {
             inOut.addAll(derivedOf.row(c));
             overlap.addAll(derivedNear.row(c));
         }
-    }
+        return false;
+    });
+    changed.clear();
     for (Pending* p : {&hidden, &pointUnits, &nakedSets[0], &nakedSets[1], &nakedSets[2], &hiddenSets[0],
                        &hiddenSets[1], &hiddenSets[2]})
         p->addAll(&units);
@@ -196,6 +193,7 @@ public:
         const Geometry& g = s_.g;
         s_.cand.assign(g.cells, g.all);
         s_.seen = s_.cand;
+        s_.changed.clear(g.cells);
         s_.placed.assign(g.cells, 0);
         s_.placedCount = 0;
         s_.broken = false;

@@ -29,6 +29,7 @@ struct Fillings {
     int value[kMax];
     Mask support[kMax];
     Mask now[kMax];  // the candidates of the search under way: one cell held to one digit
+    int sets = 2;    // the sums to reach: the second is left out when it is 0 over no cells
     int minRest[2][kMax + 1], maxRest[2][kMax + 1];
 
     // Whether the cells have few enough ways to be filled to search them all.
@@ -41,6 +42,7 @@ struct Fillings {
     template <class Check>
     void run(Check& check) {
         std::fill(support, support + n, Mask{0});
+        sets = member[1] || target[1] ? 2 : 1;
         for (int i = 0; i < n; ++i)
             for (Mask m = cand[i] & static_cast<Mask>(~support[i]); m; m &= m - 1) {
                 const Mask bit = m & -m;
@@ -54,13 +56,13 @@ struct Fillings {
                 now[i] = bit;
                 if (!open) continue;
                 bound();
-                go(0, 0, 0, check);
+                go(0, 0, 0, 0, check);
             }
     }
 
     // The least and most the cells from i on add to each sum.
     void bound() {
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < sets; ++k) {
             minRest[k][n] = maxRest[k][n] = 0;
             for (int i = n - 1; i >= 0; --i) {
                 const bool in = member[k] >> i & 1u;
@@ -70,19 +72,35 @@ struct Fillings {
         }
     }
 
-    // True once a filling is found.
+    // The digits cell i may take so that sum k, at sum before it, can still be reached.
+    Mask within(int k, int i, int in, int sum) const {
+        const int lo = target[k] - sum - maxRest[k][i + 1], hi = target[k] - sum - minRest[k][i + 1];
+        if (!in) return lo <= 0 && hi >= 0 ? static_cast<Mask>(~0u) : 0;
+        const int from = std::max(lo, 1), to = std::min(hi, 16);
+        if (from > to) return 0;
+        return static_cast<Mask>(((1u << to) - 1) & ~((1u << (from - 1)) - 1));
+    }
+
+    // True once a filling is found; used holds the digits of the cells before i.
     template <class Check>
-    bool go(int i, int sum0, int sum1, Check& check) {
+    bool go(int i, int sum0, int sum1, Mask used, Check& check) {
         if (i == n) {
             if (!check.fits(value)) return false;
             for (int j = 0; j < n; ++j) support[j] |= digitBit(value[j]);
             return true;
         }
-        Mask taken = 0;
-        for (std::uint32_t m = differ[i] & ((1u << i) - 1); m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
+        const std::uint32_t before = (1u << i) - 1, differs = differ[i] & before;
+        Mask taken = used;
+        if (differs != before) {
+            taken = 0;
+            for (std::uint32_t m = differs; m; m &= m - 1) taken |= digitBit(value[__builtin_ctz(m)]);
+        }
         const int in0 = member[0] >> i & 1u, in1 = member[1] >> i & 1u;
-        // Digits without support first, so that a filling found supports as many as it can.
-        const Mask free = now[i] & static_cast<Mask>(~taken), fresh = free & static_cast<Mask>(~support[i]);
+        // Digits that leave both sums within reach of the cells after this one;
+        // those without support first, so that a filling found supports as many as it can.
+        Mask free = now[i] & static_cast<Mask>(~taken) & within(0, i, in0, sum0);
+        if (sets == 2) free &= within(1, i, in1, sum1);
+        const Mask fresh = free & static_cast<Mask>(~support[i]);
         for (Mask m = fresh, later = free & support[i]; m || later; m &= m - 1) {
             if (!m) {
                 m = later;
@@ -90,10 +108,8 @@ struct Fillings {
             }
             const int d = __builtin_ctz(m) + 1;
             const int s0 = sum0 + in0 * d, s1 = sum1 + in1 * d;
-            if (s0 + minRest[0][i + 1] > target[0] || s0 + maxRest[0][i + 1] < target[0]) continue;
-            if (s1 + minRest[1][i + 1] > target[1] || s1 + maxRest[1][i + 1] < target[1]) continue;
             value[i] = d;
-            const bool found = check.place(i, d) && go(i + 1, s0, s1, check);
+            const bool found = check.place(i, d) && go(i + 1, s0, s1, static_cast<Mask>(used | digitBit(d)), check);
             check.unplace(i);
             if (found) return true;
         }
@@ -115,64 +131,55 @@ bool keepSupported(Solve& s, const Fillings& f, const int* cells) {
     for (int i = 0; i < f.n; ++i) {
         const Mask m = s.cand[cells[i]] & f.support[i];
         if (!m) s.broken = true;
-        progress = progress || m != s.cand[cells[i]];
-        s.cand[cells[i]] = m;
+        if (m != s.cand[cells[i]]) {
+            s.write(cells[i], m);
+            progress = true;
+        }
     }
     return progress;
 }
 
 // The check of combinations across units: the open cells outside the cage
 // that see a cage cell (watched) lose each digit placed in a cage cell they
-// see. The watched cells are bits, per digit those that may still hold it,
-// so that a placement updates them a word at a time.
+// see. A filling fails when it leaves a watched cell without a candidate, or,
+// once the last cage cell in a unit it crosses has its digit, leaves that
+// unit without a place for a digit it still needs and no cage cell took. The
+// cage's digits differ, so a digit leaves the cells around just one cage
+// cell, and much is known before the search: the digits a cage cell outside
+// a unit cannot take without leaving the unit short (these are taken out of
+// its candidates), and the few watched cells that can run out at all, those
+// with no more candidates than cage cells that see them and none that these
+// cannot take (fragile).
 struct AcrossUnits {
-    static constexpr int kWords = (kMaxCells + 63) / 64;
-    using Bits = std::uint64_t[kWords];
-    int words = 0, digits = 0;
-    Bits holds[kMaxSide];                 // per digit, the watched cells that may still hold it
-    Bits sees[kMaxSide];                  // per cage cell, the watched cells that see it
-    Bits lost[kMaxSide];                  // per cage cell, the watched cells its digit left
-    Bits unitWatched[3 * kMaxSide];       // per crossed unit, its watched cells
-    std::uint64_t lastOf[kMaxSide];       // per cage cell, the crossed units whose last cage cell it is
+    struct Fragile {
+        Mask cand;            // its candidates before the search
+        std::uint32_t seers;  // the cage cells that see it
+    };
+    Fragile fragile[kMaxSide][3 * kMaxSide];  // per cage cell, the fragile cells it sees
+    int fragileCount[kMaxSide];
+    Mask fragileDigits[kMaxSide];  // per cage cell, the candidates of the fragile cells it sees
+    // Per cage cell, the digits that the crossed units whose last cage cell
+    // it is need and no watched cell there holds. Cage cells outside such a
+    // unit never take them, so the cells up to this one must have.
+    Mask required[kMaxSide];
     Mask placed[kMaxSide];
-    Mask placedSoFar[kMaxSide];           // per cage cell, the digits of it and the cells before it
-    Mask need[3 * kMaxSide];              // per crossed unit, digits not yet placed
-    Mask held[3 * kMaxSide];              // per crossed unit, the candidates of its watched cells before the search
-    std::uint32_t cageCells[3 * kMaxSide];  // per crossed unit, its cage cells (bits)
+    Mask placedSoFar[kMaxSide];  // per cage cell, the digits of it and the cells before it
 
     bool place(int i, int d) {
-        placed[i] = digitBit(d);
-        placedSoFar[i] = static_cast<Mask>((i ? placedSoFar[i - 1] : 0) | placed[i]);
-        std::uint64_t* h = holds[d - 1];
-        bool ok = true;
-        for (int w = 0; w < words; ++w) {
-            lost[i][w] = h[w] & sees[i][w];
-            if (!lost[i][w]) continue;
-            h[w] &= ~sees[i][w];
-            std::uint64_t any = 0;  // the cells that still hold some digit
-            for (int x = 0; x < digits; ++x) any |= holds[x][w];
-            ok = ok && !(lost[i][w] & ~any);
+        const Mask bit = digitBit(d);
+        placed[i] = bit;
+        placedSoFar[i] = static_cast<Mask>((i ? placedSoFar[i - 1] : 0) | bit);
+        if (required[i] & static_cast<Mask>(~placedSoFar[i])) return false;
+        const std::uint32_t before = (2u << i) - 1;  // the cells placed so far
+        for (int k = 0; k < fragileCount[i] && (fragileDigits[i] & bit); ++k) {
+            if (!(fragile[i][k].cand & bit)) continue;  // it keeps what it had
+            Mask left = fragile[i][k].cand;
+            for (std::uint32_t b = fragile[i][k].seers & before; b; b &= b - 1) left &= static_cast<Mask>(~placed[__builtin_ctz(b)]);
+            if (!left) return false;
         }
-        for (std::uint64_t m = lastOf[i]; m && ok; m &= m - 1) {
-            const int u = __builtin_ctzll(m);
-            Mask have = 0;
-            for (std::uint32_t b = cageCells[u]; b; b &= b - 1) have |= placed[__builtin_ctz(b)];
-            // A digit no cage cell took is still where it was before the search.
-            const Mask missing = need[u] & static_cast<Mask>(~have);
-            ok = !(missing & static_cast<Mask>(~held[u]));
-            for (Mask gone = missing & placedSoFar[i]; gone && ok; gone &= gone - 1) {
-                const int x = __builtin_ctz(gone);
-                std::uint64_t there = 0;
-                for (int w = 0; w < words; ++w) there |= holds[x][w] & unitWatched[u][w];
-                ok = there != 0;
-            }
-        }
-        return ok;
+        return true;
     }
-    void unplace(int i) {
-        std::uint64_t* h = holds[__builtin_ctz(placed[i])];
-        for (int w = 0; w < words; ++w) h[w] |= lost[i][w];
-    }
+    void unplace(int) {}
     bool fits(const int*) const { return true; }
 };
 
@@ -186,12 +193,14 @@ bool combinationsAcrossUnits(Solve& s) {
             for (int u : g.unitsOfCell[c])
                 for (int x : g.units[u]) s.acrossOf.set(c, s.killer.cageOf[x]);
         s.across.fill(s.killer.cageCount());
+        s.acrossMemo.resize(s.killer.cageCount());  // what a memo holds stays true of any cage
         s.haveAcross = true;
     }
     Fillings f;
     AcrossUnits check;
     int open[kMaxSide], watchedCell[kMaxCells];
-    std::vector<int> watchIndex(g.cells, -1);  // back to -1 after each cage
+    std::vector<std::uint32_t> seers(g.cells, 0);  // per cell, the cage cells that see it; back to 0 after each cage
+    std::vector<std::uint32_t> key;
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
         int n = 0;
@@ -199,7 +208,10 @@ bool combinationsAcrossUnits(Solve& s) {
         s.across.drop(id);
         if (n < 2) return false;
         if (s.tracing()) s.mark(Place::Kind::Cage, id);
-        std::stable_sort(open, open + n, [&](int a, int b) { return popcount(s.cand[a]) < popcount(s.cand[b]); });
+        // By candidate count, ties in cell order: an insertion sort, as the
+        // cells are few and std::stable_sort would ask for a buffer each time.
+        auto fewer = [&](int a, int b) { return popcount(s.cand[a]) < popcount(s.cand[b]); };
+        for (int i = 1; i < n; ++i) std::rotate(std::upper_bound(open, open + i, open[i], fewer), open + i, open + i + 1);
         f.n = n;
         f.member[0] = (1u << n) - 1;
         for (int i = 0; i < n; ++i) {
@@ -207,51 +219,88 @@ bool combinationsAcrossUnits(Solve& s) {
             f.differ[i] = f.member[0] & ~(1u << i);
         }
         if (!f.small()) return false;
-        // Number the watched cells, then note per digit which may hold it.
-        int watched = 0, units = 0;
+        // The watched cells, and the cage cells that see each.
+        int watched = 0;
         std::uint64_t crossed = 0;
+        Mask fatal[kMaxSide];
         for (int i = 0; i < n; ++i) {
             crossed |= s.unitsOf[open[i]];
+            check.fragileCount[i] = 0;
+            check.required[i] = 0;
+            check.fragileDigits[i] = 0;
+            fatal[i] = 0;
             for (int p : g.peers[open[i]])
-                if (!s.placed[p] && s.killer.cageOf[p] != id && watchIndex[p] < 0) {
-                    watchIndex[p] = watched;
-                    watchedCell[watched++] = p;
+                if (!s.placed[p] && s.killer.cageOf[p] != id) {
+                    if (!seers[p]) watchedCell[watched++] = p;
+                    seers[p] |= 1u << i;
                 }
         }
-        check.words = (watched + 63) / 64;
-        check.digits = g.side;
-        auto setBit = [](std::uint64_t* bits, int j) { bits[j >> 6] |= std::uint64_t{1} << (j & 63); };
-        for (int x = 0; x < g.side; ++x) std::fill(check.holds[x], check.holds[x] + check.words, 0);
-        for (int j = 0; j < watched; ++j)
-            for (Mask m = s.cand[watchedCell[j]]; m; m &= m - 1) setBit(check.holds[__builtin_ctz(m)], j);
-        for (int i = 0; i < n; ++i) {
-            check.lastOf[i] = 0;
-            std::fill(check.sees[i], check.sees[i] + check.words, 0);
-            for (int p : g.peers[open[i]])
-                if (watchIndex[p] >= 0) setBit(check.sees[i], watchIndex[p]);
-        }
+        // Each crossed unit with watched cells: the digits it still needs
+        // and the digits its watched cells hold.
+        int watchedHere[kMaxSide];
         for (; crossed; crossed &= crossed - 1) {
-            const int u = __builtin_ctzll(crossed), k = units;
-            check.need[k] = g.all;
-            check.cageCells[k] = 0;
-            check.held[k] = 0;
-            std::fill(check.unitWatched[k], check.unitWatched[k] + check.words, 0);
-            bool any = false;
+            const int u = __builtin_ctzll(crossed);
+            Mask need = g.all, held = 0;
+            int inside = 0;  // its watched cells
             for (int c : g.units[u]) {
-                if (s.placed[c]) check.need[k] &= static_cast<Mask>(~s.cand[c]);
-                else if (watchIndex[c] >= 0) {
-                    setBit(check.unitWatched[k], watchIndex[c]);
-                    check.held[k] |= s.cand[c];
-                    any = true;
+                if (s.placed[c]) need &= static_cast<Mask>(~s.cand[c]);
+                else if (s.killer.cageOf[c] != id) {
+                    held |= s.cand[c];
+                    watchedHere[inside++] = c;
                 }
             }
-            for (int i = 0; i < n; ++i) check.cageCells[k] |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
-            if (!any) continue;
-            check.lastOf[31 - __builtin_clz(check.cageCells[k])] |= std::uint64_t{1} << k;
-            ++units;
+            if (!inside) continue;
+            std::uint32_t inUnit = 0;
+            for (int i = 0; i < n; ++i) inUnit |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
+            const int lastCell = 31 - __builtin_clz(inUnit);
+            const Mask required = need & static_cast<Mask>(~held);
+            check.required[lastCell] |= required;
+            // A cage cell outside the unit cannot take a digit only the unit's
+            // cage cells can place, nor, when it comes before the unit's last
+            // cage cell, one that only watched cells it sees hold in the unit.
+            for (int j = 0; j < n; ++j) {
+                if (inUnit >> j & 1u) continue;
+                fatal[j] |= required;
+                if (j > lastCell) continue;
+                Mask unseen = 0;  // the digits of the watched cells in the unit that it does not see
+                for (int k = 0; k < inside; ++k)
+                    if (!(seers[watchedHere[k]] >> j & 1u)) unseen |= s.cand[watchedHere[k]];
+                fatal[j] |= need & held & static_cast<Mask>(~unseen);
+            }
         }
-        for (int j = 0; j < watched; ++j) watchIndex[watchedCell[j]] = -1;
-        f.run(check);
+        for (int i = 0; i < n; ++i) f.cand[i] &= static_cast<Mask>(~fatal[i]);
+        // The fragile watched cells.
+        for (int j = 0; j < watched; ++j) {
+            const int w = watchedCell[j];
+            const std::uint32_t by = seers[w];
+            seers[w] = 0;
+            if (popcount(s.cand[w]) > popcount(by)) continue;
+            Mask reach = 0;  // what the cage cells that see it can take
+            for (std::uint32_t b = by; b; b &= b - 1) reach |= f.cand[__builtin_ctz(b)];
+            if (s.cand[w] & static_cast<Mask>(~reach)) continue;
+            for (std::uint32_t b = by; b; b &= b - 1) {
+                const int i = __builtin_ctz(b);
+                check.fragile[i][check.fragileCount[i]++] = {s.cand[w], by};
+                check.fragileDigits[i] |= s.cand[w];
+            }
+        }
+        // The search depends on nothing but these, so a cage met again with
+        // all of them as they were gets the support found the time before.
+        key.assign({static_cast<std::uint32_t>(n), static_cast<std::uint32_t>(f.target[0])});
+        for (int i = 0; i < n; ++i) {
+            key.push_back(f.cand[i] | std::uint32_t{check.required[i]} << 16);
+            key.push_back(static_cast<std::uint32_t>(check.fragileCount[i]));
+            for (int k = 0; k < check.fragileCount[i]; ++k)
+                key.push_back(check.fragile[i][k].cand | check.fragile[i][k].seers << 16);
+        }
+        std::vector<std::uint32_t>& memo = s.acrossMemo[id];
+        if (memo.size() == key.size() + n && std::equal(key.begin(), key.end(), memo.begin())) {
+            for (int i = 0; i < n; ++i) f.support[i] = static_cast<Mask>(memo[key.size() + i]);
+        } else {
+            f.run(check);
+            memo = key;
+            memo.insert(memo.end(), f.support, f.support + n);
+        }
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
         return true;
@@ -318,7 +367,7 @@ bool forcingChains(Solve& s) {
         const Mask low = start.cand[x] & -start.cand[x];
         if (s.tracing()) s.mark(Place::Kind::Cell, x);
         for (int pick = 0; pick < 2; ++pick) {
-            s.cand[x] = pick == 0 ? low : static_cast<Mask>(start.cand[x] ^ low);
+            s.write(x, pick == 0 ? low : static_cast<Mask>(start.cand[x] ^ low));
             s.noteChanges();
             while (!s.broken && s.step(1) >= 0) {
             }
@@ -328,13 +377,16 @@ bool forcingChains(Solve& s) {
         }
         if (broke[0] || broke[1]) {
             s.broken = broke[0] && broke[1];
-            s.cand[x] = broke[0] ? static_cast<Mask>(start.cand[x] ^ low) : low;
+            s.write(x, broke[0] ? static_cast<Mask>(start.cand[x] ^ low) : low);
             return true;
         }
         bool progress = false;
         for (int c = 0; c < s.g.cells; ++c) {
-            s.cand[c] = start.cand[c] & (after[0][c] | after[1][c]);
-            progress = progress || s.cand[c] != start.cand[c];
+            const Mask m = start.cand[c] & (after[0][c] | after[1][c]);
+            if (m != start.cand[c]) {
+                s.write(c, m);
+                progress = true;
+            }
         }
         if (progress) return true;
     }

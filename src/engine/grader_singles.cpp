@@ -34,8 +34,10 @@ bool hiddenSingles(Solve& s) {
             const Mask bit = hidden & -hidden;
             for (int c : s.g.units[u])
                 if (s.cand[c] & bit) {
-                    progress = progress || s.cand[c] != bit;
-                    s.cand[c] = bit;
+                    if (s.cand[c] != bit) {
+                        s.write(c, bit);
+                        progress = true;
+                    }
                     break;
                 }
         }

@@ -30,6 +30,8 @@ public:
         for (std::size_t w = 0; w < words_.size(); ++w) words_[w] |= bits[w];
     }
     void drop(int i) { words_[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
+    void clear(int n) { words_.assign((n + 63) / 64, 0); }
+    void clear() { std::fill(words_.begin(), words_.end(), 0); }
     bool has(int i) const { return words_[i >> 6] >> (i & 63) & 1u; }
     // Calls f with each member, ascending, until f returns true; returns whether it did.
     template <class F>
@@ -68,6 +70,7 @@ private:
 // Everything a solve changes, so that a forcing chain can try a digit and go back.
 struct State {
     std::vector<Mask> cand, seen;  // candidates now, and when changes were last noted
+    Pending changed;  // cells whose candidates may differ from seen: every write to cand adds its cell
     std::vector<char> placed;
     int placedCount = 0;
     std::vector<Mask> needed;  // per cage, the digits all its combinations hold
@@ -99,6 +102,9 @@ struct Solve : State {
     BitRows derivedNear;  // per cell, the derived groups sharing a cage with it
     BitRows ofKind;       // per group kind, the derived groups of that kind
     BitRows acrossOf;     // per cell, the cages with a cell in one of its units
+    // Per cage, what the last search of combinations across units there
+    // started from, and the support it found.
+    std::vector<std::vector<std::uint32_t>> acrossMemo;
     bool haveDerived = false;
     bool haveAcross = false;
 
@@ -107,6 +113,11 @@ struct Solve : State {
     int step(int maxLevel);
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges();
+    // Sets a cell's candidates.
+    void write(int cell, Mask m) {
+        cand[cell] = m;
+        changed.add(cell);
+    }
 
     // The steps, recorded when trace is set. A technique marks each place
     // as it starts work there (when tracing()), so that what changes from
@@ -122,6 +133,7 @@ struct Solve : State {
         if (m == cand[cell]) return false;
         cand[cell] = m;
         singles.add(cell);
+        changed.add(cell);
         if (!m) broken = true;
         return true;
     }
@@ -129,6 +141,8 @@ struct Solve : State {
     Filter filterOne(const SumGroup& group, Mask* digitsNeeded = nullptr) {
         const Filter f = filterGroup(cand.data(), group, table, digitsNeeded);
         if (f == Filter::Broken) broken = true;
+        if (f != Filter::Same)
+            for (int c : group.cells) changed.add(c);
         return f;
     }
 

@@ -65,25 +65,29 @@ bool intersections(Solve& s) {
             twice |= once & s.cand[c];
             once |= s.cand[c];
         }
-        // Per kind of crossing unit, the digits of two or more places in
-        // the unit that lie where it meets just one of them.
-        for (int kind = 0; kind < 3; ++kind) {
+        // The candidates where the unit meets each crossing unit; they stay
+        // as they are until a digit is cleared, which ends the step.
+        const auto& crossings = g.crossings[u];
+        const int count = static_cast<int>(crossings.size());
+        Mask here[kMaxSide];
+        for (int x = 0; x < count; ++x) {
+            here[x] = 0;
+            for (int c : crossings[x].cells) here[x] |= s.cand[c];
+        }
+        // Per kind of crossing unit (they come in order of kind), the digits
+        // of two or more places in the unit that lie where it meets just one of them.
+        for (int from = 0, to = 0; from < count; from = to) {
+            const int kind = crossings[from].unit / g.side;
             Mask seen = 0, again = 0;
-            for (const auto& x : g.crossings[u]) {
-                if (x.unit / g.side != kind) continue;
-                Mask here = 0;
-                for (int c : x.cells) here |= s.cand[c];
-                again |= seen & here;
-                seen |= here;
+            for (to = from; to < count && crossings[to].unit / g.side == kind; ++to) {
+                again |= seen & here[to];
+                seen |= here[to];
             }
             for (Mask confined = seen & twice & static_cast<Mask>(~again); confined; confined &= confined - 1) {
                 const Mask bit = confined & -confined;
-                for (const auto& x : g.crossings[u]) {
-                    if (x.unit / g.side != kind) continue;
-                    bool here = false;
-                    for (int c : x.cells) here = here || (s.cand[c] & bit);
-                    if (here && clearAround(s, unitBit(g, x.unit), bit, unitBit(g, u), -1)) return true;
-                }
+                for (int x = from; x < to; ++x)
+                    if ((here[x] & bit) && clearAround(s, unitBit(g, crossings[x].unit), bit, unitBit(g, u), -1))
+                        return true;
             }
         }
         s.pointUnits.drop(u);

@@ -303,11 +303,11 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
     }
     if (clash) return Filter::Broken;
     Mask allowed = 0, needed = static_cast<Mask>(~0u);
-    for (Mask combo : table.combos(n, s.sum)) {
-        // A combination fits when it holds the fixed digits, every one of its
-        // digits is a candidate somewhere (the cells cover it) and every cell
-        // has a candidate in it (no lane of packed & combo is zero).
-        bool fits = ((combo & fixed) == fixed) & ((combo & ~present) == 0);
+    // A combination fits when it holds the fixed digits, every one of its
+    // digits is a candidate somewhere (the cells cover it) and every cell
+    // has a candidate in it (no lane of packed & combo is zero).
+    auto consider = [&](Mask combo) {
+        bool fits = (combo & ~present) == 0;
         const std::uint64_t spread = combo * kLow;
         std::uint64_t zero = 0;
         for (int w = 0; w < words; ++w) {
@@ -318,6 +318,19 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);
+    };
+    // As every combination holds the fixed digits, only the rest of it is
+    // looked up: the combinations of the other digits for the sum left.
+    int fixedCount = 0, rest = s.sum;
+    for (Mask m = fixed; m; m &= m - 1) {
+        ++fixedCount;
+        rest -= digitOf(m & -m);
+    }
+    if (fixedCount == n) {
+        if (rest == 0) consider(fixed);
+    } else {
+        for (Mask others : table.combos(n - fixedCount, rest))
+            if (!(others & fixed)) consider(static_cast<Mask>(others | fixed));
     }
     if (!allowed) return Filter::Broken;
     if (required) *required = needed;
