@@ -55,9 +55,11 @@ void Solver::settle(int k) {
     pending_[static_cast<std::size_t>(k) / 64] &= ~(std::uint64_t{1} << (k % 64));
 }
 
-void Solver::touch(int cell) {
+void Solver::touch(int cell, bool changed) {
+    // Without a branch, for callers whose cells change unpredictably.
     const std::uint64_t* bits = &cellBits_[cell * words_];
-    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w];
+    const std::uint64_t all = -static_cast<std::uint64_t>(changed);
+    for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w] & all;
 }
 
 static inline Mask ifSingle(Mask m) {
@@ -99,22 +101,19 @@ bool Solver::runUnit(Mask* c, int u) {
         // Fixed digits still stand as candidates elsewhere: remove them.
         once = twice = 0;
         bool empty = false;
-        unsigned changed = 0;  // bit i: the unit's cell i, to touch afterwards
-        for (int i = 0; i < static_cast<int>(unit.size()); ++i) {
-            const int x = unit[i];
+        for (int x : unit) {
             const Mask m = c[x];
             const Mask single = ifSingle(m);
             const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
             empty |= n == 0;
-            fresh |= n != m && singleBit(n);
+            fresh |= (n != m) & (ifSingle(n) != 0);
             c[x] = n;
-            changed |= unsigned{n != m} << i;
+            touch(x, n != m);
             const Mask open = static_cast<Mask>(n & ~single);
             twice |= once & open;
             once |= open;
         }
         if (empty) return false;
-        for (; changed; changed &= changed - 1) touch(unit[__builtin_ctz(changed)]);
     }
     if ((once | fixed) != geo_->all) return false;
     const Mask hidden = once & static_cast<Mask>(~(twice | fixed));
@@ -151,17 +150,18 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     n = 0;
     Mask fixed = 0, clash = 0, present = 0;
     for (int x : s.cells) {
+        // Without a branch: a placed cell's lane is taken by the next open one.
         const Mask m = c[x];
-        if (singleBit(m)) {
-            clash |= fixed & m;
-            fixed |= m;
-            sum -= digitOf(m);
-            continue;
-        }
-        present |= m;
+        const Mask single = ifSingle(m);
+        clash |= fixed & single;
+        fixed |= single;
+        sum -= digitOf(single | 0x8000u) & -static_cast<int>(single != 0);  // bit 15 keeps ctz off 0
+        present |= m ^ single;
         lanes[n] = m;
-        open[n++] = x;
+        open[n] = x;
+        n += single == 0;
     }
+    lanes[n] = 0x7FFF;
     *required = 0;
     if (clash) return false;
     if (n == 0) return sum == 0;  // placed throughout: only the sum is left to check
@@ -173,18 +173,21 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     for (Mask combo : table_->combos(n, sum)) {
         // It must miss the placed digits, use only candidates of the open
         // cells and meet every open cell (no lane of packed & combo is zero).
-        if (combo & outside) continue;
-        std::uint64_t zero = 0;
-        for (int w = 0; w < words; ++w) {
-            const std::uint64_t v = packed[w] & combo * kLow;
+        // Most groups have four open cells or fewer: one word, no loop.
+        std::uint64_t v = packed[0] & combo * kLow;
+        std::uint64_t zero = (v - kLow) & ~v & kHigh;
+        for (int w = 1; w < words; ++w) {
+            v = packed[w] & combo * kLow;
             zero |= (v - kLow) & ~v & kHigh;
         }
-        const Mask take = static_cast<Mask>(-static_cast<Mask>(zero == 0));
+        const bool fits = (combo & outside) == 0 && zero == 0;
+        const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);
     }
     if (!allowed) return false;
     *required = needed;
+    Mask once = 0, twice = 0;  // the digits left in one open cell or more, in two or more
     for (int i = 0; i < n; ++i) {
         const Mask keep = c[open[i]] & allowed;
         if (!keep) return false;
@@ -193,21 +196,20 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
             c[open[i]] = keep;
             touch(open[i]);
         }
+        twice |= once & keep;
+        once |= keep;
     }
     // A digit every combination holds with one place left goes there.
-    for (Mask rest = needed; rest; rest &= rest - 1) {
+    if (needed & ~once) return false;
+    for (Mask rest = needed & static_cast<Mask>(~twice); rest; rest &= rest - 1) {
         const Mask bit = rest & -rest;
-        int where = -1, count = 0;
-        for (int i = 0; i < n; ++i)
-            if (c[open[i]] & bit) {
-                where = open[i];
-                ++count;
-            }
-        if (count == 0) return false;
-        if (count == 1 && c[where] != bit) {
+        int i = 0;
+        while (i < n && !(c[open[i]] & bit)) ++i;
+        if (i == n) return false;  // its one place took another digit
+        if (c[open[i]] != bit) {
             fresh_ = true;
-            c[where] = bit;
-            touch(where);
+            c[open[i]] = bit;
+            touch(open[i]);
         }
     }
     return true;

@@ -49,7 +49,7 @@ private:
     // Constraints are numbered units first (0..3*side-1), then groups.
     void buildLists();
     void addDerivedGroups(int minUnits, int maxUnits);
-    void touch(int cell);
+    void touch(int cell, bool changed = true);
     void settle(int constraint);
     bool runUnit(Mask* cand, int unit);
     bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n);
