@@ -1,6 +1,7 @@
 #include "solver.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace sumgrid::engine {
 
@@ -12,6 +13,15 @@ Solver::Solver(const Killer& killer, SolverOptions options) : options_(options) 
     groups_ = cageGroups(*geo_, killer);
     firstDerived_ = static_cast<int>(geo_->units.size() + groups_.size());
     buildLists();
+    // Each unit's cells padded to 16 with its first cell, whose lanes
+    // laneKeep_ clears.
+    const int side = geo_->side;
+    unitWords_ = (side + 3) / 4;
+    for (const auto& unit : geo_->units)
+        for (int i = 0; i < 16; ++i) unitCells_.push_back(static_cast<std::uint16_t>(unit[i < side ? i : 0]));
+    for (int w = 0; w < 4; ++w)
+        for (int lane = 0; lane < 4; ++lane)
+            if (4 * w + lane < side) laneKeep_[w] |= std::uint64_t{0xFFFF} << 16 * lane;
     stack_.reset(new Mask[static_cast<std::size_t>(geo_->cells + 1) * geo_->cells]);
     mark_.assign(geo_->cells, 0);
 }
@@ -41,6 +51,10 @@ void Solver::buildLists() {
         for (std::size_t w = 0; w < words_; ++w) degree_[c] += popcount64(cellBits_[c * words_ + w]);
 }
 
+void Solver::settle(int k) {
+    pending_[static_cast<std::size_t>(k) / 64] &= ~(std::uint64_t{1} << (k % 64));
+}
+
 void Solver::touch(int cell, bool changed) {
     // Without a branch, for callers whose cells change unpredictably.
     const std::uint64_t* bits = &cellBits_[cell * words_];
@@ -54,17 +68,35 @@ static inline Mask ifSingle(Mask m) {
 
 bool Solver::runUnit(Mask* c, int u) {
     const auto& unit = geo_->units[u];
-    Mask fixed = 0, clash = 0, once = 0, twice = 0;
-    for (int x : unit) {
-        const Mask m = c[x];
-        const Mask single = ifSingle(m);
-        const Mask open = m ^ single;
-        clash |= fixed & single;
-        fixed |= single;
-        twice |= once & open;
-        once |= open;
+    // The unit's candidates four to a word, 16 bits a cell, each lane on its
+    // own: which digits are fixed (in two cells: a clash), and which are open in one
+    // cell or more (once) and in two or more (twice). Digits use bits 0..14,
+    // so a lane with bit 15 set can drop 1 without borrowing from the next.
+    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    const std::uint16_t* cells = &unitCells_[static_cast<std::size_t>(u) * 16];
+    std::uint64_t fixed4 = 0, clash4 = 0, once4 = 0, twice4 = 0;
+    for (int w = 0; w < unitWords_; ++w, cells += 4) {
+        const std::uint64_t m = (c[cells[0]] | std::uint64_t{c[cells[1]]} << 16 | std::uint64_t{c[cells[2]]} << 32 |
+                                 std::uint64_t{c[cells[3]]} << 48) & laneKeep_[w];
+        const std::uint64_t less = (m | kHigh) - kLow;     // m - 1, bit 15 set where m is not 0
+        const std::uint64_t rest = m & less;               // m without its lowest digit
+        const std::uint64_t one = ~((rest | kHigh) - kLow) & less & kHigh;  // a single digit
+        const std::uint64_t single = m & ((one >> 15) * 0xFFFF);
+        const std::uint64_t open = m ^ single;
+        clash4 |= fixed4 & single;
+        fixed4 |= single;
+        twice4 |= once4 & open;
+        once4 |= open;
     }
-    if (clash) return false;
+    for (int shift = 32; shift >= 16; shift -= 16) {  // the lanes folded into the lowest
+        clash4 |= clash4 >> shift | (fixed4 & fixed4 >> shift);
+        fixed4 |= fixed4 >> shift;
+        twice4 |= twice4 >> shift | (once4 & once4 >> shift);
+        once4 |= once4 >> shift;
+    }
+    Mask fixed = static_cast<Mask>(fixed4), once = static_cast<Mask>(once4), twice = static_cast<Mask>(twice4);
+    if (static_cast<Mask>(clash4)) return false;
+    bool fresh = false;  // a cell became fixed here
     if (once & fixed) {
         // Fixed digits still stand as candidates elsewhere: remove them.
         once = twice = 0;
@@ -74,6 +106,7 @@ bool Solver::runUnit(Mask* c, int u) {
             const Mask single = ifSingle(m);
             const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
             empty |= n == 0;
+            fresh |= (n != m) & (ifSingle(n) != 0);
             c[x] = n;
             touch(x, n != m);
             const Mask open = static_cast<Mask>(n & ~single);
@@ -83,8 +116,12 @@ bool Solver::runUnit(Mask* c, int u) {
         if (empty) return false;
     }
     if ((once | fixed) != geo_->all) return false;
-    for (Mask hidden = once & static_cast<Mask>(~(twice | fixed)); hidden; hidden &= hidden - 1) {
-        const Mask bit = hidden & -hidden;
+    const Mask hidden = once & static_cast<Mask>(~(twice | fixed));
+    // Nothing fixed here and no hidden single: running the unit again would
+    // change nothing until one of its cells changes elsewhere.
+    if (!fresh && !hidden) settle(u);
+    for (Mask rest = hidden; rest; rest &= rest - 1) {
+        const Mask bit = rest & -rest;
         for (int x : unit)
             if (c[x] & bit) {
                 if (!singleBit(c[x])) {
@@ -107,63 +144,72 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     // The open cells' candidates four to a word, 16 bits a cell; spare lanes
     // hold every digit so that they meet any combination.
     constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
-    std::uint64_t packed[4] = {~kHigh, ~kHigh, ~kHigh, ~kHigh};
+    Mask lanes[16] = {0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF,
+                      0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF};
     int sum = s.sum;
     n = 0;
     Mask fixed = 0, clash = 0, present = 0;
     for (int x : s.cells) {
+        // Without a branch: a placed cell's lane is taken by the next open one.
         const Mask m = c[x];
-        if (singleBit(m)) {
-            clash |= fixed & m;
-            fixed |= m;
-            sum -= digitOf(m);
-            continue;
-        }
-        present |= m;
-        packed[n / 4] &= ~(std::uint64_t{0xFFFF} << 16 * (n % 4));
-        packed[n / 4] |= std::uint64_t{m} << 16 * (n % 4);
-        open[n++] = x;
+        const Mask single = ifSingle(m);
+        clash |= fixed & single;
+        fixed |= single;
+        sum -= digitOf(single | 0x8000u) & -static_cast<int>(single != 0);  // bit 15 keeps ctz off 0
+        present |= m ^ single;
+        lanes[n] = m;
+        open[n] = x;
+        n += single == 0;
     }
+    lanes[n] = 0x7FFF;
     *required = 0;
     if (clash) return false;
     if (n == 0) return sum == 0;  // placed throughout: only the sum is left to check
+    std::uint64_t packed[4];
+    std::memcpy(packed, lanes, sizeof packed);
+    const int words = (n + 3) / 4;
+    const Mask outside = fixed | static_cast<Mask>(~present);
     Mask allowed = 0, needed = static_cast<Mask>(~0u);
     for (Mask combo : table_->combos(n, sum)) {
         // It must miss the placed digits, use only candidates of the open
         // cells and meet every open cell (no lane of packed & combo is zero).
-        std::uint64_t zero = 0;
-        for (int w = 0; w < (n + 3) / 4; ++w) {
-            const std::uint64_t v = packed[w] & combo * kLow;
+        // Most groups have four open cells or fewer: one word, no loop.
+        std::uint64_t v = packed[0] & combo * kLow;
+        std::uint64_t zero = (v - kLow) & ~v & kHigh;
+        for (int w = 1; w < words; ++w) {
+            v = packed[w] & combo * kLow;
             zero |= (v - kLow) & ~v & kHigh;
         }
-        const bool fits = (combo & (fixed | ~present)) == 0 && zero == 0;
+        const bool fits = (combo & outside) == 0 && zero == 0;
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);
     }
     if (!allowed) return false;
     *required = needed;
+    Mask once = 0, twice = 0;  // the digits left in one open cell or more, in two or more
     for (int i = 0; i < n; ++i) {
         const Mask keep = c[open[i]] & allowed;
         if (!keep) return false;
         if (keep != c[open[i]]) {
+            fresh_ |= singleBit(keep);
             c[open[i]] = keep;
             touch(open[i]);
         }
+        twice |= once & keep;
+        once |= keep;
     }
     // A digit every combination holds with one place left goes there.
-    for (Mask rest = needed; rest; rest &= rest - 1) {
+    if (needed & ~once) return false;
+    for (Mask rest = needed & static_cast<Mask>(~twice); rest; rest &= rest - 1) {
         const Mask bit = rest & -rest;
-        int where = -1, count = 0;
-        for (int i = 0; i < n; ++i)
-            if (c[open[i]] & bit) {
-                where = open[i];
-                ++count;
-            }
-        if (count == 0) return false;
-        if (count == 1 && c[where] != bit) {
-            c[where] = bit;
-            touch(where);
+        int i = 0;
+        while (i < n && !(c[open[i]] & bit)) ++i;
+        if (i == n) return false;  // its one place took another digit
+        if (c[open[i]] != bit) {
+            fresh_ = true;
+            c[open[i]] = bit;
+            touch(open[i]);
         }
     }
     return true;
@@ -185,7 +231,11 @@ bool Solver::runGroup(Mask* c, int i) {
     }
     Mask required = 0;
     int open[kMaxSide], n = 0;
+    fresh_ = false;
     if (!filterOpen(c, s, &required, open, n)) return false;
+    // Filtered again, the group would keep what it has, unless one of its
+    // cells got a digit: then fewer cells share a smaller sum.
+    if (!fresh_) settle(static_cast<int>(geo_->units.size()) + i);
     // A digit the group must hold, with all its places in one row, column or
     // box, leaves the rest of that unit. Digits are gathered per unit first,
     // so that each unit is swept once.

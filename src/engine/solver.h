@@ -50,6 +50,7 @@ private:
     void buildLists();
     void addDerivedGroups(int minUnits, int maxUnits);
     void touch(int cell, bool changed = true);
+    void settle(int constraint);
     bool runUnit(Mask* cand, int unit);
     bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n);
     bool runGroup(Mask* cand, int group);
@@ -69,10 +70,14 @@ private:
     // for each cell, words_ words apiece, the constraints it belongs to.
     std::vector<std::uint64_t> cellBits_, pending_, round_;
     std::size_t words_ = 0;
+    std::vector<std::uint16_t> unitCells_;  // per unit its cells, padded to 16 (runUnit)
+    int unitWords_ = 0;                      // words of four cells a unit fills
+    std::uint64_t laneKeep_[4] = {};         // the lanes of each word that hold a cell
     std::vector<int> degree_;  // per cell, the constraints it belongs to
     int firstDerived_ = 0;  // constraint number of the first derived group
     std::vector<unsigned> mark_;  // mark_[cell] == token_: the cell is in the group at hand
     unsigned token_ = 0;
+    bool fresh_ = false;  // filterOpen fixed a cell
     Mask* current_ = nullptr;  // candidates being propagated
     std::vector<std::vector<int>> found_;
     int limit_ = 0;

@@ -40,9 +40,9 @@ static std::vector<Record> importLines(const std::string& text, std::string& fai
     }
     return records;
 }
-std::string fuzzchecks::import(const std::string& input, int& accepted) {
+std::string fuzzchecks::import(std::string_view input, int& accepted) {
     std::string fails, text, error;
-    const std::vector<Record> records = importLines(input, fails);
+    const std::vector<Record> records = importLines(std::string(input), fails);
     if ((accepted += int(records.size())) == 0 || records.size() > 32767) return fails;
     const std::vector<uint8_t> bytes = writeBook(records);
     for (const Record& r : readBook(bytes).records)

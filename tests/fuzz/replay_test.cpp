@@ -5,7 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-using Check = std::string (*)(const std::string&, int&);
+using Check = std::string (*)(std::string_view, int&);
 const std::pair<std::string, Check> targets[] = {{"book", fuzzchecks::book}, {"import", fuzzchecks::import}, {"paint", fuzzchecks::paint}};
 TEST(FuzzReplay, SeedsAndRecordedFaultsPassTheirTargetsChecks) {
     for (const auto& [target, check] : targets) {
@@ -14,7 +14,7 @@ TEST(FuzzReplay, SeedsAndRecordedFaultsPassTheirTargetsChecks) {
         for (const std::string folder : {"corpus/", "regressions/"})
             for (const auto& entry : std::filesystem::directory_iterator(SUMGRID_FUZZ_DIR + folder + target, none)) {
                 std::ifstream file(entry.path(), std::ios::binary);
-                EXPECT_EQ(check({std::istreambuf_iterator<char>(file), {}}, accepted = 0), "") << entry.path();
+                EXPECT_EQ(check(std::string(std::istreambuf_iterator<char>(file), {}), accepted = 0), "") << entry.path();
                 ++(accepted ? through : refused);
             }
         EXPECT_TRUE(through >= 3 && refused >= 3) << target << ": seeds that get through and seeds refused, 3 of each at least";
