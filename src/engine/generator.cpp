@@ -422,7 +422,8 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
     // that failed fails again until another join changes them: it is not graded twice.
     std::vector<std::pair<int, int>> pairs, failed;
     for (int failures = 0, trials = 0; !done(); ++trials) {
-        if (failures == (deepen ? kDeepenFailures : kJoinFailures) || trials == kJoinTrials) return false;
+        if (failures == (deepen ? kDeepenFailures : kJoinFailures) || trials == (deepen ? kDeepenTrials : kJoinTrials))
+            return false;
         // Adjacent cages that can join (no shared digit, not too large),
         // those with the smallest cage first.
         const std::vector<int> size = k.cageSizes();

@@ -57,7 +57,9 @@ public:
     static constexpr int kDeepenFailures = 48;  // joins that bring a puzzle no nearer to its profile, the same
     // Joins tried at all, repaired or not, before a layout is dropped: joins
     // and the splits that repair them could otherwise go round for ever.
-    static constexpr int kJoinTrials = 160;
+    // Deepening, which climbs by small steps, may try twice as many.
+    static constexpr int kJoinTrials = 80;
+    static constexpr int kDeepenTrials = 160;
     static constexpr int kFillDeadEnds = 1000;  // dead ends before a fill of a big grid starts again
 
     Generator(int side, std::uint64_t seed);
