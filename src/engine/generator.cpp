@@ -43,10 +43,16 @@ namespace {
 // own steps, up to those asked.
 int depthOf(const Grade& grade, const CageProfile& profile) { return std::min(grade.steps(), profile.minSteps); }
 
+// Numbers the cages canonically and sums them from the solution.
+void renumber(Killer& k, const std::vector<int>& solution) {
+    k.sums.assign(renumberCanonically(k.cageOf), 0);
+    for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
+}
+
 }  // namespace
 
 bool gradeFits(const Grade& grade, int level, const CageProfile& profile) {
-    return grade.level == level && grade.earned() && depthOf(grade, profile) >= profile.minSteps;
+    return grade.level == level && grade.earned() && grade.steps() >= profile.minSteps;
 }
 
 int maxLevelFor(int side) {
@@ -216,13 +222,9 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         digits[best] |= digits[id];
         cages[id].clear();
     }
-    // Number the cages canonically and record their sums.
     out.side = side_;
-    out.cageOf = canonicalNumbers(owner);
-    int count = 0;
-    for (int c : out.cageOf) count = std::max(count, c + 1);
-    out.sums.assign(count, 0);
-    for (int c = 0; c < g.cells; ++c) out.sums[out.cageOf[c]] += solution[c];
+    out.cageOf = std::move(owner);
+    renumber(out, solution);
     return true;
 }
 
@@ -278,20 +280,6 @@ Grader& Generator::reuse(std::unique_ptr<Grader>& slot, const Killer& k) {
     if (slot) slot->restart(k);
     else slot = std::make_unique<Grader>(k);
     return *slot;
-}
-
-// Numbers the cages canonically, in place (cage numbers stay below the cell
-// count plus one), and sums them from the solution.
-static void renumber(Killer& k, const std::vector<int>& solution) {
-    int renamed[kMaxCells + 1];
-    std::fill_n(renamed, k.cageOf.size() + 1, -1);
-    int count = 0;
-    for (int& c : k.cageOf) {
-        if (renamed[c] < 0) renamed[c] = count++;
-        c = renamed[c];
-    }
-    k.sums.assign(count, 0);
-    for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
 }
 
 bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution, const CageProfile& profile,

@@ -9,23 +9,28 @@
 namespace sumgrid::engine {
 
 std::vector<int> canonicalNumbers(const std::vector<int>& cageOf) {
-    std::vector<int> out;
-    out.reserve(cageOf.size());
+    std::vector<int> out = cageOf;
+    renumberCanonically(out);
+    return out;
+}
+
+int renumberCanonically(std::vector<int>& cageOf) {
     const auto [low, high] = std::minmax_element(cageOf.begin(), cageOf.end());
-    if (low != cageOf.end() && *low >= 0 && *high < 4 * static_cast<int>(cageOf.size())) {
+    const int cells = static_cast<int>(cageOf.size());
+    if (low != cageOf.end() && *low >= 0 && *high < 4 * cells && cells <= kMaxCells) {
         // Numbers as small as the cells are renamed through a table.
-        std::vector<int> renamed(*high + 1, -1);
+        int renamed[4 * kMaxCells];
+        std::fill_n(renamed, *high + 1, -1);
         int next = 0;
-        for (const int old : cageOf) {
-            if (renamed[old] < 0) renamed[old] = next++;
-            out.push_back(renamed[old]);
+        for (int& c : cageOf) {
+            if (renamed[c] < 0) renamed[c] = next++;
+            c = renamed[c];
         }
-        return out;
+        return next;
     }
     std::unordered_map<int, int> renamed;  // old number -> new number
-    for (const int old : cageOf)
-        out.push_back(renamed.try_emplace(old, static_cast<int>(renamed.size())).first->second);
-    return out;
+    for (int& c : cageOf) c = renamed.try_emplace(c, static_cast<int>(renamed.size())).first->second;
+    return static_cast<int>(renamed.size());
 }
 
 Killer killerOf(const Record& record) {

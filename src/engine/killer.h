@@ -34,6 +34,8 @@ struct Killer {
 // Renumbers cages 0, 1, 2, ... in the order of each cage's lowest cell, the
 // numbering books use. Cells with equal numbers stay together.
 std::vector<int> canonicalNumbers(const std::vector<int>& cageOf);
+// The same in place; returns the number of cages.
+int renumberCanonically(std::vector<int>& cageOf);
 
 // The clues of a record: its cages with sums taken from the solution.
 // The record must have passed checkRecord.
