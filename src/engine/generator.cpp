@@ -12,13 +12,15 @@ CageProfile profileFor(int level, int side) {
     CageProfile p;
     p.pairShare = 35;
     switch (level) {
-        // A grid larger than 9x9 needs a few more digits given: side - 7 one-cell
-        // cages. A LEVEL-1 puzzle ends up mostly two-cell cages, so they are
-        // grown so from the start: splits and moved cells take them there
-        // (up to four cells) only where the solve gets stuck.
+        // Cages are grown near the sizes a puzzle of the level ends up with, so
+        // that few splits, moved cells and fresh solves are needed to get
+        // there; the last weight, even when zero, is the largest size that
+        // moved cells and joins may make. A LEVEL-1 puzzle ends up mostly
+        // two-cell cages. A grid larger than 9x9 needs a few more digits
+        // given: side - 7 one-cell cages.
         case 1: p.weight = {0, 0, 10, 2, 0}; p.lean = 100; p.ones = std::max(2, side - 7); p.pairShare = 100; break;
-        case 2: p.weight = {0, 0, 2, 5, 4, 2}; p.lean = 100; break;
-        case 3: p.weight = {0, 0, 2, 4, 4, 3, 1}; break;
+        case 2: p.weight = {0, 0, 3, 6, 4, 1}; p.lean = 100; break;
+        case 3: p.weight = {0, 0, 3, 6, 4, 2, 1}; break;
         case 4: p.weight = {0, 0, 1, 3, 4, 4, 3, 1}; p.spread = 50; p.repair = true; p.minSteps = 6; break;
         default: p.weight = {0, 0, 1, 3, 4, 4, 3, 2}; p.spread = 50; p.repair = true; break;
     }
