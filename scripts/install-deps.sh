@@ -14,7 +14,7 @@ run_packages="cmake make g++ qt6-base-dev libgl-dev libcli11-dev"
 # clang's libFuzzer, Debian's packaging tools and the package's judges.
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev python3
 xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fontconfig
-clang libclang-rt-14-dev dpkg-dev debhelper file desktop-file-utils librsvg2-bin
+clang libclang-rt-14-dev dpkg-dev debhelper desktop-file-utils librsvg2-bin
 lintian appstream man-db"
 
 packages="$run_packages"

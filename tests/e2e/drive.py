@@ -256,7 +256,8 @@ def package(dist, source, work):
     check("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" in open(f"{doc}/copyright").read(),
           "the copyright file is machine-readable")
     verdicts = [["appstreamcli", "validate", "--no-net", f"{usr}/share/metainfo/{APP_ID}.metainfo.xml"],
-                ["desktop-file-validate", f"{usr}/share/applications/{APP_ID}.desktop"]] + \
+                ["desktop-file-validate", f"{usr}/share/applications/{APP_ID}.desktop"],
+                ["rsvg-convert", "-o", f"{work}/icon.png", f"{usr}/share/icons/hicolor/scalable/apps/sumgrid.svg"]] + \
                [["man", "--warnings", "-l", "-Tutf8", "-Z", page] for page in glob.glob(f"{usr}/share/man/man6/*.6.gz")]
     for tool in verdicts:
         out = run(*tool, env=dict(os.environ, LC_ALL="C.UTF-8"))
