@@ -27,8 +27,6 @@
 #include <fstream>
 #include <map>
 
-#define QCOMPARE_GOLDEN(image, ...) QCOMPARE(QString::fromStdString(goldenMismatch(image, __VA_ARGS__)), QString())
-
 namespace {
 
 const QString fileError = " Error Opening the files. File corrupted. Open only PLIX files";
@@ -229,20 +227,6 @@ private slots:
         play("move board");
         QCOMPARE(w->cursor().pixmap().devicePixelRatio(), ratio);
         QCOMPARE(w->cursor().hotSpot(), QPoint(16, 16));
-    }
-
-    // Taken to a screen of another scale and back, the board is drawn again at
-    // each screen's resolution (run on two screens; skipped on one). The text
-    // on a screen sharp by itself is hinted, unlike on one scaled by Qt.
-    void boardFollowsTheWindowAcrossScreens() {
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        if (screens.size() < 2)
-            QSKIP("one screen only");
-        for (const auto& [screen, golden] : {std::pair(screens[1], "dominoes-moved@2x"), std::pair(screens[0], "dominoes")}) {
-            w->windowHandle()->setScreen(screen);
-            QTRY_COMPARE(w->board()->devicePixelRatioF(), screen->devicePixelRatio());
-            QCOMPARE_GOLDEN(board(), golden);
-        }
     }
 
     // A screen reader finds the board, the number box and the buttons by name,
