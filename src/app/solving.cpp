@@ -34,9 +34,14 @@ void Form1::pbGrid_MouseDown(int16_t, int16_t, float X, float Y) {
 
 // A digit key writes its digit; on a grid of side 10 or more, a digit key
 // right after the key that wrote a 1 in the cell makes the two one number
-// (1 then 2 writes 12) when that number fits the grid. 0 alone writes nothing.
+// (1 then 2 writes 12) when that number fits the grid. A key held down and
+// repeating never does: holding 1 keeps writing 1. Shift, Ctrl or Alt on its
+// own comes before the key it goes with and leaves the pair as it is.
+// 0 alone writes nothing.
 void Form1::pbGrid_KeyDown(int16_t KeyCode, int16_t) {
-    const int16_t afterOne = tensCell;
+    if (KeyCode == vbKeyShift || KeyCode == vbKeyControl || KeyCode == vbKeyMenu)
+        return;
+    const int16_t afterOne = keyRepeats_ ? 0 : tensCell;
     tensCell = 0;
     if (KeyCode == vbKeyEscape)
         setWindowState(windowState() | Qt::WindowMinimized);

@@ -113,11 +113,17 @@ class Form1Test : public QObject {
             const QPoint at = xy.size() == 2 ? QPoint(xy[0].toInt(), xy[1].toInt()) : cellCentre(word[1].toInt(), word[2].toInt());
             const auto button = step.endsWith("right") ? Qt::RightButton : step.endsWith("middle") ? Qt::MiddleButton : Qt::LeftButton;
             QTest::mouseClick(w->board(), button, {}, at);
-        } else if (verb == "key") {
+        } else if (verb == "key") {  // "key 1 held": the press a key held down repeats; "key Shift": the key alone
             const std::map<QString, Qt::KeyboardModifier> mods = {
                 {"", Qt::NoModifier}, {"keypad", Qt::KeypadModifier}, {"shift", Qt::ShiftModifier}, {"ctrl", Qt::ControlModifier}};
-            QWidget* focused = QApplication::focusWidget();  // keys go where the focus is
-            QTest::keyClick(focused ? focused : w->board(), Qt::Key(QKeySequence::fromString(word[1])[0].key()), mods.at(word.value(2)));
+            const std::map<QString, Qt::Key> alone = {{"Shift", Qt::Key_Shift}, {"Ctrl", Qt::Key_Control}};
+            const Qt::Key key = alone.count(word[1]) ? alone.at(word[1]) : Qt::Key(QKeySequence::fromString(word[1])[0].key());
+            QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : w->board();  // keys go where the focus is
+            QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, word[1], true);
+            if (word.value(2) == "held")
+                QApplication::sendEvent(to, &repeat);
+            else
+                QTest::keyClick(to, key, mods.at(word.value(2)));
         } else if (verb == "type") {
             if (word.size() > 2)
                 boxes->answer({word[2] == "yes" ? QMessageBox::Yes : QMessageBox::No});
@@ -364,7 +370,9 @@ private slots:
     }
 
     // On a grid of twelve a digit key right after the key that wrote a 1 in the
-    // cell writes the number of two digits when it fits, and Check reads it.
+    // cell writes the number of two digits when it fits, and Check reads it; a
+    // key held down never adds to the 1, Shift or Ctrl alone between the two keys
+    // changes nothing.
     void twoKeysWriteTheNumbersAboveNine() {
         ScratchDir dir;
         TestPuzzle twelve{12, {}, {}};
@@ -385,7 +393,9 @@ private slots:
             {"key 1", "10 2 0 11"},         {"key 1", "10 2 0 1"},          {"key Left", "10 2 0 1"},
             {"key 0 keypad", "10 2 0 1"},   {"key 1", "10 2 0 1"},          {"key Del", "10 2 0 0"},
             {"key 2", "10 2 0 2"},          {"key 1", "10 2 0 1"},          {"open Solving", "10 2 0 1"},
-            {"key 0", "10 2 0 1"},
+            {"key 0", "10 2 0 1"},          {"key 1 held", "10 2 0 1"},     {"key 1 held", "10 2 0 1"},
+            {"key Shift", "10 2 0 1"},      {"key Ctrl", "10 2 0 1"},       {"key 2", "10 2 0 12"},
+            {"key 1", "10 2 0 1"},          {"key 1 held", "10 2 0 1"},
         };
         for (const auto& [step, after] : steps) {
             play(step);
