@@ -199,7 +199,8 @@ TEST(Keys, CarryTheirVirtualKeyCodes) {
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
         {Qt::Key_Backspace, {}, 8}, {Qt::Key_Escape, {}, 27}, {Qt::Key_Space, {}, 32},   {Qt::Key_Delete, {}, 46},
         {Qt::Key_5, {}, 53},        {Qt::Key_Exclam, Qt::ShiftModifier, 49},            {Qt::Key_5, Qt::KeypadModifier, 101},
-        {Qt::Key_F1, {}, 0},        {Qt::Key_A, {}, 0}};
+        {Qt::Key_F1, {}, 0},        {Qt::Key_A, {}, 0},                                 {Qt::Key_Shift, Qt::ShiftModifier, 16},
+        {Qt::Key_Control, Qt::ControlModifier, 17},                                    {Qt::Key_AltGr, {}, 18}};
     for (const auto& [key, modifiers, code] : keys)
         EXPECT_EQ(virtualKeyCode(key, modifiers), code) << key;
 }

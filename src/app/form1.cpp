@@ -13,6 +13,7 @@
 #include "render/resources.h"
 
 #include <QAccessible>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -34,6 +35,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     pbGrid_->move(0, 0);
     pbGrid_->setAccessibleName("Board");
     pbGrid = pbGrid_;
+    pbGrid_->installEventFilter(this);
     connect(pbGrid_, &PictureBox::mouseDown, this, &Form1::pbGrid_MouseDown);
     connect(pbGrid_, &PictureBox::mouseMove, this, [this] { pbGrid_MouseMove(); });
     connect(pbGrid_, &PictureBox::keyDown, this, &Form1::pbGrid_KeyDown);
@@ -173,9 +175,16 @@ void Form1::applyPointer() {
         unsetCursor();
 }
 
-// Movements over the bare client area, outside the board.
+// Movements over the bare client area, outside the board; and the board's
+// loss of the focus (to the number box, a menu, a box), after which a digit
+// key no longer adds to a 1 typed before; and whether a key pressed on the
+// board repeats because it is held down, which never adds to a 1 either.
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == centralWidget() && event->type() == QEvent::MouseMove)
         Form_MouseMove();
+    if (watched == pbGrid_ && event->type() == QEvent::FocusOut)
+        tensCell = 0;
+    if (watched == pbGrid_ && event->type() == QEvent::KeyPress)
+        keyRepeats_ = static_cast<QKeyEvent*>(event)->isAutoRepeat();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -77,5 +77,6 @@ private:
     std::array<QAction*, 3> mnuPen_{};  // items 1 ("Use Pen") and 2 ("Use Pencil")
     frmAbout* aboutBox_ = nullptr;
     int16_t mousePointer_ = 0;
+    bool keyRepeats_ = false;  // the key last pressed on the board is held down and repeating
     QPixmap mouseIcon_;
 };

@@ -2,9 +2,11 @@
 // pointer, which over the board shows the tool in use.
 #include "app/form1.h"
 #include "app/icons.h"
+#include "model/puzzle.h"
 #include "platform/toolbar.h"
 
 void Form1::tb_ButtonClick(int16_t index) {
+    tensCell = 0;  // a click comes between a 1 and the next digit
     switch (index) {
     case 1:
         setMousePointer(0);

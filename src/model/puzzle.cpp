@@ -11,6 +11,7 @@ CellArray pencilDigits;
 CellArray errorMarks;
 int16_t selCol = 0;
 int16_t selRow = 0;
+int16_t tensCell = 0;
 
 bool pencilMode = false;
 bool penMode = false;
@@ -52,4 +53,5 @@ void resetPlayer() {
     errorMarks = freshCells();
     selCol = 0;
     selRow = 0;
+    tensCell = 0;
 }

@@ -25,6 +25,10 @@ extern CellArray pencilDigits;
 extern CellArray errorMarks;  // 1 on each cell a check has found wrong
 extern int16_t selCol;        // the selected cell, 1..gridSize each; 0 = none
 extern int16_t selRow;
+// On a grid of side 10 or more, the cell in which the last key wrote a 1:
+// a digit key right after it writes 10 and that digit when the sum fits the
+// grid. 0 = none; any other key, click, mode or puzzle clears it.
+extern int16_t tensCell;
 
 // Where the next typed digit goes: in pencil while pencilMode is set,
 // otherwise in pen (penMode is set at start-up and stays set).

@@ -29,6 +29,10 @@ int16_t virtualKeyCode(int key, int qtModifiers) {
     case Qt::Key_Escape: return vbKeyEscape;
     case Qt::Key_Space: return vbKeySpace;
     case Qt::Key_Delete: return vbKeyDelete;
+    case Qt::Key_Shift: return vbKeyShift;
+    case Qt::Key_Control: return vbKeyControl;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr: return vbKeyMenu;
     default: return 0;
     }
 }

@@ -1,6 +1,7 @@
 #include "render/board.h"
 
 #include "about/maker.h"
+#include "engine/geometry.h"
 #include "model/puzzle.h"
 #include "render/outline.h"
 #include "render/resources.h"
@@ -20,20 +21,27 @@ void drawFrame(HDC dc, int32_t width, int32_t height) {
     Rectangle(dc, 0, 0, width, height);
 }
 
-// The grid lines, every third one thick: the first, fourth, seventh and tenth.
+// The grid lines, thick on the borders of the boxes: every boxCols-th
+// vertical line and every boxRows-th horizontal one, from the first (on a
+// 9 x 9 grid the first, fourth, seventh and tenth of each; 2 x 3 boxes on a
+// 6 x 6 grid, 3 x 4 on 12 x 12). A side with no box shape is one box: only
+// the lines round the grid are thick.
 void drawGridLines(HDC dc, int32_t cs) {
+    int boxRows = 0, boxCols = 0;
+    if (!sumgrid::engine::boxShape(gridSize, boxRows, boxCols))
+        boxRows = boxCols = gridSize;
     const int32_t end = (gridSize + 1) * cs;
     MoveToEx(dc, cs, cs, &lastPoint);
     LineTo(dc, end, cs);
     MoveToEx(dc, cs, cs, &lastPoint);
     LineTo(dc, cs, end);
     for (int32_t i = 1; i <= gridSize + 1; ++i) {
-        SelectObject(dc, i % 3 == 1 ? hpenThick : hpenThin);
+        SelectObject(dc, (i - 1) % boxCols == 0 ? hpenThick : hpenThin);
         MoveToEx(dc, i * cs, cs, &lastPoint);
         LineTo(dc, i * cs, end);
     }
     for (int32_t i = 1; i <= gridSize + 1; ++i) {
-        SelectObject(dc, i % 3 == 1 ? hpenThick : hpenThin);
+        SelectObject(dc, (i - 1) % boxRows == 0 ? hpenThick : hpenThin);
         MoveToEx(dc, cs, i * cs, &lastPoint);
         LineTo(dc, end, i * cs);
     }

@@ -7,7 +7,7 @@
 extern HBRUSH hbrWhite;        // the board's background
 extern HBRUSH hbrHighlight;    // the selected cell
 extern HPEN hpenThin;          // the frame and the thin grid lines
-extern HPEN hpenThick;         // every third grid line
+extern HPEN hpenThick;         // the grid lines on the borders of the boxes
 extern HPEN hpenCage;          // cage outlines
 extern HPEN hpenMistake;       // crosses over wrong entries
 extern COLORREF clrPenDigit;

@@ -52,8 +52,8 @@ private slots:
         const std::vector<std::string> good = {recordBytes(samplePuzzle(0)), recordBytes(samplePuzzle(1)), recordBytes(samplePuzzle(2))};
         std::filesystem::create_directories(App::Path() + "/puzzles");
         std::ofstream(App::Path() + "/puzzles/LEVEL-1.wobe", std::ios::binary) << bookBytes(good);
-        const std::string small = recordBytes(boardScenario("side4").puzzle());
-        books = {App::Path() + "/puzzles/LEVEL-1.wobe", dir.write("small.plix", bookBytes({small, good[0]})),
+        const std::string small = recordBytes(boardScenario("side4").puzzle()), big = recordBytes(boardScenario("side15").puzzle());
+        books = {App::Path() + "/puzzles/LEVEL-1.wobe", dir.write("small.plix", bookBytes({small, good[0], big})),
                  dir.write("magic.wobe", "WOBB" + bookBytes(good).substr(4)), dir.write("short.wobe", bookBytes(good).substr(0, 300)),
                  dir.write("record.wobe", bookWithTable(2, {16, 16 + 167}, good[1] + "PLIZ")), dir.path("missing.wobe"), ""};
         clearModel();

@@ -11,3 +11,5 @@
 // Antialiased pictures are compared with a tolerance: their edges may differ
 // by a level or two of a colour from one processor to another.
 std::string goldenMismatch(const QImage& image, const std::string& name, int tolerance = 0);
+// The same as a Qt Test check, for the tests of the main window.
+#define QCOMPARE_GOLDEN(image, ...) QCOMPARE(QString::fromStdString(goldenMismatch(image, __VA_ARGS__)), QString())

@@ -24,8 +24,9 @@ std::string modelInvariantViolation() {
         const std::string at = " at cell " + std::to_string(i);
         if (solution[i] < 1 || solution[i] > gridSize || cageOf[i] >= cellCount)
             return "solution digit or cage number out of range" + at;
-        if (penDigits[i] > 9 || pencilDigits[i] > 9 || (penDigits[i] && pencilDigits[i]) || errorMarks[i] > 1)
-            return "an entry that is not one digit in pen or pencil, or a mark not 0 or 1" + at;
+        const int top = std::max(9, int(gridSize));  // keys write 1 to 9 on any grid, up to its side on larger ones
+        if (penDigits[i] > top || pencilDigits[i] > top || (penDigits[i] && pencilDigits[i]) || errorMarks[i] > 1)
+            return "an entry that is not one number in pen or pencil, or a mark not 0 or 1" + at;
         if (cageSumAt[i] != 0 && firstCellOfCage(cageOf[i]) != i)
             return "sum away from its cage's first cell" + at;
         sums[cageOf[i]] += solution[i];
