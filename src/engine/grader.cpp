@@ -142,7 +142,7 @@ void Solve::noteChanges() {
         if (haveAcross) across.addAll(acrossOf.row(c));
         combos.add(killer.cageOf[c]);
         pointCages.add(killer.cageOf[c]);
-        if (haveDerived) {
+        if (derivedUnits > 0) {
             inOut.addAll(derivedOf.row(c));
             overlap.addAll(derivedNear.row(c));
         }
@@ -156,8 +156,9 @@ void Solve::noteChanges() {
     fishDigits[1] |= gone;
 }
 
-void Solve::buildDerived() {
-    derived = derivedGroups(g, killer, 5, 5);
+void Solve::buildDerived(int units) {
+    const int before = static_cast<int>(derived.size());
+    appendDerivedGroups(g, killer, 5, 5, derivedUnits + 1, units, derived);
     const int n = static_cast<int>(derived.size());
     derivedOf.reset(g.cells, n);
     derivedNear.reset(g.cells, n);
@@ -168,9 +169,14 @@ void Solve::buildDerived() {
             derivedOf.set(c, i);
             for (int x : cages[killer.cageOf[c]].cells) derivedNear.set(x, i);
         }
-    inOut.fill(static_cast<int>(derived.size()));
-    overlap.fill(static_cast<int>(derived.size()));
-    haveDerived = true;
+    if (derivedUnits == 0) {
+        inOut.fill(n);
+        overlap.fill(n);
+    } else {
+        inOut.extend(before, n);
+        overlap.extend(before, n);
+    }
+    derivedUnits = units;
 }
 
 }  // namespace grading
@@ -242,7 +248,7 @@ public:
         s_.killer = k;
         s_.haveAcross = false;
         s_.derived.clear();
-        s_.haveDerived = false;
+        s_.derivedUnits = 0;
     }
 
     const std::vector<Mask>& candidates() const { return s_.cand; }

@@ -121,6 +121,13 @@ private:
 
 std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits,
                                     int maxUnits) {
+    std::vector<SumGroup> out;
+    appendDerivedGroups(g, k, maxCells, maxLoose, minUnits, maxUnits, out);
+    return out;
+}
+
+void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits, int maxUnits,
+                         std::vector<SumGroup>& out) {
     const int cageCount = k.cageCount();
     // Cage cells, flat: cage c holds cageCells[cageStart[c] .. cageStart[c+1]).
     std::vector<int> cageStart(cageCount + 1, 0), cageCells(g.cells);
@@ -137,12 +144,13 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
     int studied = 0;  // regions in the range of units asked for
     for (const auto& r : regions)
         studied += static_cast<int>(r.size()) >= minUnits && static_cast<int>(r.size()) <= maxUnits;
-    // Cages, innies and outies of each region.
-    SetIndex index(static_cast<std::size_t>(cageCount + 2 * studied + 8));
+    // Cages, the groups given, innies and outies of each region.
+    SetIndex index(static_cast<std::size_t>(cageCount + out.size() + 2 * studied + 8));
     for (int c = 0; c < cageCount; ++c)
         index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
-    std::vector<SumGroup> out;
-    out.reserve(2 * studied);  // an innie and an outie group per region at most
+    for (std::size_t i = 0; i < out.size(); ++i)
+        index.insert(hashCells(out[i].cells.data(), static_cast<int>(out[i].cells.size())), cageCount + static_cast<int>(i));
+    out.reserve(out.size() + 2 * studied);  // an innie and an outie group per region at most
     // Adds the group unless it is too large, a cage, or known already (then
     // only its kind may become an easier one). cells must be ascending.
     auto add = [&](const int* cells, int n, int sum, GroupKind kind) {
@@ -272,7 +280,6 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
         });
         leaveAll();
     }
-    return out;
 }
 
 // The loops below avoid branches that depend on the candidates: puzzles

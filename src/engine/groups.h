@@ -64,6 +64,12 @@ SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, i
 // without sets that are already cages.
 std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose,
                                     int minUnits = 1, int maxUnits = kMaxSide);
+// The same appended to out, leaving out the sets it holds already (one found
+// again only takes the easier kind). The groups of single units come first
+// in derivedGroups and are found among themselves, so those of longer runs
+// appended to them make the same list as one call for all.
+void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits, int maxUnits,
+                         std::vector<SumGroup>& out);
 
 enum class Filter { Same, Changed, Broken };
 
