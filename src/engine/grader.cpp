@@ -253,12 +253,16 @@ public:
 
     const std::vector<Mask>& candidates() const { return s_.cand; }
 
-    int step(int maxLevel) { return s_.step(maxLevel); }
+    int step(int maxLevel) {
+        s_.levelCap = maxLevel;
+        return s_.step(maxLevel);
+    }
 
     void record(std::vector<Step>* steps) { s_.trace = steps; }
 
     Grade run(int maxLevel) {
         Grade& out = progress_;
+        s_.levelCap = maxLevel;
         for (;;) {
             if (s_.placedCount == s_.g.cells) {
                 out.solved = true;

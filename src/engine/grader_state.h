@@ -153,12 +153,14 @@ struct Solve : State {
 
     // Makes the innie/outie groups of runs of up to units units when a
     // technique first needs them. Those of single units come first in the
-    // list and are all that the easiest technique on them needs; the others
-    // follow when a harder technique first looks, before any has looked at
-    // them, so the list and what is pending are as if made at once.
+    // list and are all that a solve kept to LEVEL-2 needs; a harder solve
+    // makes the rest with them, or appends them when a harder technique
+    // first looks, before any has looked at them, so the list and what is
+    // pending are as if made at once.
     void makeDerived(int units = kMaxSide) {
-        if (derivedUnits < units) buildDerived(units);
+        if (derivedUnits < units) buildDerived(levelCap <= 2 ? units : kMaxSide);
     }
+    int levelCap = kLevels;  // the hardest level the solve may use
 
     // The open cells of a group, ascending, and the sum they still need.
     int openCells(const std::vector<int>& cells, int sum, int* open, int& n) const {
