@@ -158,7 +158,7 @@ void Solve::noteChanges() {
 
 void Solve::buildDerived(int units) {
     const int before = static_cast<int>(derived.size());
-    appendDerivedGroups(g, killer, 5, 5, derivedUnits + 1, units, derived);
+    appendDerivedGroups(g, killer, 5, 5, derivedUnits + 1, units, derived, &spareDerived);
     const int n = static_cast<int>(derived.size());
     derivedOf.reset(g.cells, n);
     derivedNear.reset(g.cells, n);
@@ -247,6 +247,7 @@ public:
         keepWhatIsKnown();
         s_.killer = k;
         s_.haveAcross = false;
+        for (SumGroup& group : s_.derived) s_.spareDerived.push_back(std::move(group));
         s_.derived.clear();
         s_.derivedUnits = 0;
     }

@@ -102,6 +102,7 @@ struct Solve : State {
     Killer killer;
     std::vector<SumGroup> cages;    // per cage number
     std::vector<SumGroup> derived;  // the innie/outie groups that makeDerived has made
+    std::vector<SumGroup> spareDerived;  // those of clues before, whose storage new ones take
     std::vector<std::uint64_t> unitsOf;  // per cell, its units as bits
     BitRows derivedOf;    // per cell, the derived groups holding it
     BitRows derivedNear;  // per cell, the derived groups sharing a cage with it

@@ -48,8 +48,9 @@ static bool allDiffer(const Geometry& g, const Killer& k, const int* cells, int 
 static void finish(const Geometry& g, const Killer& k, SumGroup& s) {
     const int n = static_cast<int>(s.cells.size());
     s.distinct = allDiffer(g, k, s.cells.data(), n);
+    s.conflicts.clear();
     if (s.distinct) return;
-    s.conflicts.assign(n, 0);
+    s.conflicts.resize(n, 0);
     for (int i = 0; i < n && i < 32; ++i)
         for (int j = 0; j < n && j < 32; ++j)
             if (i != j && mustDiffer(g, k, s.cells[i], s.cells[j])) s.conflicts[i] |= 1u << j;
@@ -162,7 +163,7 @@ std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxC
 }
 
 void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits, int maxUnits,
-                         std::vector<SumGroup>& out) {
+                         std::vector<SumGroup>& out, std::vector<SumGroup>* spare) {
     const int side = g.side, cageCount = k.cageCount();
     // Per cage its cells and the rows, columns and boxes it meets; per unit
     // its cells and the cages that meet it.
@@ -218,6 +219,10 @@ void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int m
             return;
         }
         SumGroup s;
+        if (spare && !spare->empty()) {
+            s = std::move(spare->back());
+            spare->pop_back();
+        }
         set.cells(s.cells, n);
         if (n > maxLoose && !allDiffer(g, k, s.cells.data(), n)) return;
         s.sum = sum;
