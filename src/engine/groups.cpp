@@ -46,14 +46,25 @@ static bool allDiffer(const Geometry& g, const Killer& k, const int* cells, int 
 
 // Sets distinct and, for groups that are not, the conflict masks.
 static void finish(const Geometry& g, const Killer& k, SumGroup& s) {
-    const int n = static_cast<int>(s.cells.size());
-    s.distinct = allDiffer(g, k, s.cells.data(), n);
+    const int n = static_cast<int>(s.cells.size()), m = std::min(n, 32);
+    std::uint32_t differ[32];  // the conflict masks of the first 32 cells
+    bool distinct = true;
+    for (int i = 0; i < m; ++i) {
+        const std::uint64_t units = g.unitBits[s.cells[i]];
+        const int cage = k.cageOf[s.cells[i]];
+        differ[i] = 0;
+        for (int j = 0; j < i; ++j) {
+            const bool differs = (units & g.unitBits[s.cells[j]]) || cage == k.cageOf[s.cells[j]];
+            differ[i] |= static_cast<std::uint32_t>(differs) << j;
+            differ[j] |= static_cast<std::uint32_t>(differs) << i;
+            distinct = distinct && differs;
+        }
+    }
+    s.distinct = distinct && (n <= 32 || allDiffer(g, k, s.cells.data(), n));
     s.conflicts.clear();
     if (s.distinct) return;
+    s.conflicts.assign(differ, differ + m);
     s.conflicts.resize(n, 0);
-    for (int i = 0; i < n && i < 32; ++i)
-        for (int j = 0; j < n && j < 32; ++j)
-            if (i != j && mustDiffer(g, k, s.cells[i], s.cells[j])) s.conflicts[i] |= 1u << j;
 }
 
 SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, int sum, GroupKind kind) {
