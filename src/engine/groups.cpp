@@ -215,10 +215,9 @@ void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int m
     }
     out.reserve(capacity);
     outSet.reserve(capacity);
-    // Adds the group unless it is too large, a cage, or known already (then
-    // only its kind may become an easier one).
+    // Adds the group of n cells, 1 to maxCells, unless it is a cage or known
+    // already (then only its kind may become an easier one).
     auto add = [&](const CellSet& set, int n, int sum, GroupKind kind) {
-        if (n == 0 || n > maxCells) return;
         const std::uint64_t hash = set.hash();
         const int found = index.find(hash, [&](int entry) {
             return set == (entry < cageCount ? cageSet[entry] : outSet[entry - cageCount]);
@@ -272,10 +271,10 @@ void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int m
     // its border, inside and outside it.
     auto study = [&](const Run& run, int units) {
         const GroupKind kind = units == 1 ? GroupKind::UnitInOut : units == 2 ? GroupKind::PairInOut : GroupKind::WideInOut;
-        const CellSet innies = run.cells.minus(run.whole), outies = run.touched.minus(run.cells);
         const int total = units * g.unitTotal;
-        add(innies, run.count - run.wholeCount, total - run.wholeSum, kind);
-        add(outies, run.touchedCount - run.count, run.touchedSum - total, kind);
+        const int innies = run.count - run.wholeCount, outies = run.touchedCount - run.count;
+        if (innies > 0 && innies <= maxCells) add(run.cells.minus(run.whole), innies, total - run.wholeSum, kind);
+        if (outies > 0 && outies <= maxCells) add(run.touched.minus(run.cells), outies, run.touchedSum - total, kind);
     };
     // Single rows first, then columns, boxes, so that the easiest kind wins.
     for (int u = 0; u < 3 * side && minUnits <= 1; ++u) {
