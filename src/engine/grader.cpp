@@ -142,7 +142,7 @@ void Solve::noteChanges() {
         if (haveAcross) across.addAll(acrossOf.row(c));
         combos.add(killer.cageOf[c]);
         pointCages.add(killer.cageOf[c]);
-        if (haveDerived) {
+        if (derivedUnits > 0) {
             inOut.addAll(derivedOf.row(c));
             overlap.addAll(derivedNear.row(c));
         }
@@ -156,8 +156,9 @@ void Solve::noteChanges() {
     fishDigits[1] |= gone;
 }
 
-void Solve::buildDerived() {
-    derived = derivedGroups(g, killer, 5, 5);
+void Solve::buildDerived(int units) {
+    const int before = static_cast<int>(derived.size());
+    appendDerivedGroups(g, killer, 5, 5, derivedUnits + 1, units, derived, &spareDerived);
     const int n = static_cast<int>(derived.size());
     derivedOf.reset(g.cells, n);
     derivedNear.reset(g.cells, n);
@@ -168,9 +169,14 @@ void Solve::buildDerived() {
             derivedOf.set(c, i);
             for (int x : cages[killer.cageOf[c]].cells) derivedNear.set(x, i);
         }
-    inOut.fill(static_cast<int>(derived.size()));
-    overlap.fill(static_cast<int>(derived.size()));
-    haveDerived = true;
+    if (derivedUnits == 0) {
+        inOut.fill(n);
+        overlap.fill(n);
+    } else {
+        inOut.extend(before, n);
+        overlap.extend(before, n);
+    }
+    derivedUnits = units;
 }
 
 }  // namespace grading
@@ -241,18 +247,23 @@ public:
         keepWhatIsKnown();
         s_.killer = k;
         s_.haveAcross = false;
+        for (SumGroup& group : s_.derived) s_.spareDerived.push_back(std::move(group));
         s_.derived.clear();
-        s_.haveDerived = false;
+        s_.derivedUnits = 0;
     }
 
     const std::vector<Mask>& candidates() const { return s_.cand; }
 
-    int step(int maxLevel) { return s_.step(maxLevel); }
+    int step(int maxLevel) {
+        s_.levelCap = maxLevel;
+        return s_.step(maxLevel);
+    }
 
     void record(std::vector<Step>* steps) { s_.trace = steps; }
 
     Grade run(int maxLevel) {
         Grade& out = progress_;
+        s_.levelCap = maxLevel;
         for (;;) {
             if (s_.placedCount == s_.g.cells) {
                 out.solved = true;

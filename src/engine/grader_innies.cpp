@@ -5,7 +5,7 @@
 namespace sumgrid::engine::grading {
 
 bool inniesOuties(Solve& s, GroupKind kind) {
-    s.makeDerived();
+    s.makeDerived(kind == GroupKind::UnitInOut ? 1 : kMaxSide);
     return s.inOut.anyOf(s.ofKind.row(static_cast<int>(kind)), [&](int i) {
         s.inOut.drop(i);
         if (s.tracing()) s.mark(Place::Kind::Group, -1, s.derived[i].cells, s.derived[i].sum);

@@ -25,6 +25,11 @@ public:
         if (n % 64) words_.back() = (std::uint64_t{1} << (n % 64)) - 1;
     }
     void add(int i) { words_[i >> 6] |= std::uint64_t{1} << (i & 63); }
+    // Grows a set of from members to one of to, the new ones in it.
+    void extend(int from, int to) {
+        words_.resize((to + 63) / 64, 0);
+        for (int i = from; i < to; ++i) add(i);
+    }
     // Adds the members of a row of a BitRows table sized for this set.
     void addAll(const std::uint64_t* bits) {
         for (std::size_t w = 0; w < words_.size(); ++w) words_[w] |= bits[w];
@@ -96,7 +101,8 @@ struct Solve : State {
     const ComboTable& table;
     Killer killer;
     std::vector<SumGroup> cages;    // per cage number
-    std::vector<SumGroup> derived;  // the innie/outie groups, once makeDerived has run
+    std::vector<SumGroup> derived;  // the innie/outie groups that makeDerived has made
+    std::vector<SumGroup> spareDerived;  // those of clues before, whose storage new ones take
     std::vector<std::uint64_t> unitsOf;  // per cell, its units as bits
     BitRows derivedOf;    // per cell, the derived groups holding it
     BitRows derivedNear;  // per cell, the derived groups sharing a cage with it
@@ -105,7 +111,7 @@ struct Solve : State {
     // Per cage, what the last search of combinations across units there
     // started from, and the support it found.
     std::vector<std::vector<std::uint32_t>> acrossMemo;
-    bool haveDerived = false;
+    int derivedUnits = 0;  // longest run of units whose groups are made (0: none yet)
     bool haveAcross = false;
 
     // Applies the easiest technique up to maxLevel that makes progress, and
@@ -146,10 +152,16 @@ struct Solve : State {
         return f;
     }
 
-    // Makes the innie/outie groups when a technique first needs them.
-    void makeDerived() {
-        if (!haveDerived) buildDerived();
+    // Makes the innie/outie groups of runs of up to units units when a
+    // technique first needs them. Those of single units come first in the
+    // list and are all that a solve kept to LEVEL-2 needs; a harder solve
+    // makes the rest with them, or appends them when a harder technique
+    // first looks, before any has looked at them, so the list and what is
+    // pending are as if made at once.
+    void makeDerived(int units = kMaxSide) {
+        if (derivedUnits < units) buildDerived(levelCap <= 2 ? units : kMaxSide);
     }
+    int levelCap = kLevels;  // the hardest level the solve may use
 
     // The open cells of a group, ascending, and the sum they still need.
     int openCells(const std::vector<int>& cells, int sum, int* open, int& n) const {
@@ -178,7 +190,7 @@ struct Solve : State {
     }
 
 private:
-    void buildDerived();
+    void buildDerived(int units);
     void closePlace();  // gives the place marked last the changes since
 
     int depth_ = 0;  // steps under way

@@ -46,13 +46,25 @@ static bool allDiffer(const Geometry& g, const Killer& k, const int* cells, int 
 
 // Sets distinct and, for groups that are not, the conflict masks.
 static void finish(const Geometry& g, const Killer& k, SumGroup& s) {
-    const int n = static_cast<int>(s.cells.size());
-    s.distinct = allDiffer(g, k, s.cells.data(), n);
+    const int n = static_cast<int>(s.cells.size()), m = std::min(n, 32);
+    std::uint32_t differ[32];  // the conflict masks of the first 32 cells
+    bool distinct = true;
+    for (int i = 0; i < m; ++i) {
+        const std::uint64_t units = g.unitBits[s.cells[i]];
+        const int cage = k.cageOf[s.cells[i]];
+        differ[i] = 0;
+        for (int j = 0; j < i; ++j) {
+            const bool differs = (units & g.unitBits[s.cells[j]]) || cage == k.cageOf[s.cells[j]];
+            differ[i] |= static_cast<std::uint32_t>(differs) << j;
+            differ[j] |= static_cast<std::uint32_t>(differs) << i;
+            distinct = distinct && differs;
+        }
+    }
+    s.distinct = distinct && (n <= 32 || allDiffer(g, k, s.cells.data(), n));
+    s.conflicts.clear();
     if (s.distinct) return;
-    s.conflicts.assign(n, 0);
-    for (int i = 0; i < n && i < 32; ++i)
-        for (int j = 0; j < n && j < 32; ++j)
-            if (i != j && mustDiffer(g, k, s.cells[i], s.cells[j])) s.conflicts[i] |= 1u << j;
+    s.conflicts.assign(differ, differ + m);
+    s.conflicts.resize(n, 0);
 }
 
 SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, int sum, GroupKind kind) {
@@ -78,25 +90,50 @@ std::vector<SumGroup> cageGroups(const Geometry& g, const Killer& k) {
 }
 
 namespace {
-std::uint64_t hashCells(const int* cells, int n) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (int i = 0; i < n; ++i) {
-        h ^= static_cast<std::uint64_t>(cells[i]) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
-        h *= 0xBF58476D1CE4E5B9ull;
+// A set of cells as bits, cell i in word i / 64.
+struct CellSet {
+    static constexpr int kWords = (kMaxCells + 63) / 64;
+    std::uint64_t w[kWords] = {};
+
+    void add(int c) { w[c >> 6] |= std::uint64_t{1} << (c & 63); }
+    void operator|=(const CellSet& o) {
+        for (int i = 0; i < kWords; ++i) w[i] |= o.w[i];
     }
-    return h ^ (h >> 31);
-}
+    // The cells here and not in o.
+    CellSet minus(const CellSet& o) const {
+        CellSet s;
+        for (int i = 0; i < kWords; ++i) s.w[i] = w[i] & ~o.w[i];
+        return s;
+    }
+    bool operator==(const CellSet& o) const { return std::equal(w, w + kWords, o.w); }
+    std::uint64_t hash() const {
+        std::uint64_t h = 0x9E3779B97F4A7C15ull;
+        for (std::uint64_t x : w) h = (h ^ x) * 0xBF58476D1CE4E5B9ull;
+        return h ^ (h >> 31);
+    }
+    // Writes the n cells, ascending.
+    void cells(std::vector<int>& out, int n) const {
+        out.clear();
+        out.reserve(n);
+        for (int i = 0; i < kWords; ++i)
+            for (std::uint64_t x = w[i]; x; x &= x - 1) out.push_back(64 * i + __builtin_ctzll(x));
+    }
+};
 
 // Open-addressed table from a cell set's hash to an entry number; the caller
-// compares the cells on a hash match.
+// compares the sets on a hash match. The storage stays with the thread.
 class SetIndex {
 public:
     explicit SetIndex(std::size_t capacity) {
         std::size_t n = 64;
-        while (n < 2 * capacity) n *= 2;
+        while (n <= capacity) n *= 2;
         mask_ = n - 1;
-        hashes_.reset(new std::uint64_t[n]);  // read only where a value is set
-        values_.assign(n, -1);
+        thread_local std::vector<std::uint64_t> hashes;
+        thread_local std::vector<int> values;
+        if (hashes.size() < n) hashes.resize(n);
+        values.assign(n, -1);
+        hashes_ = hashes.data();
+        values_ = values.data();
     }
     // The first value with an equal hash for which same(value) holds, or -1.
     template <class Same>
@@ -114,165 +151,154 @@ public:
 
 private:
     std::size_t mask_ = 0;
-    std::unique_ptr<std::uint64_t[]> hashes_;
-    std::vector<int> values_;
+    std::uint64_t* hashes_;  // read only where a value is set
+    int* values_;
+};
+
+// A run of units of one kind (rows, columns or boxes) as it grows: its cells,
+// the cells of the cages it touches and of those wholly inside, with their
+// counts and sums.
+struct Run {
+    CellSet cells, touched, whole;
+    int count = 0, touchedCount = 0, wholeCount = 0;
+    int touchedSum = 0, wholeSum = 0;
+    unsigned lines = 0;  // the units of the run, bit i for unit i of its kind
 };
 }  // namespace
 
 std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits,
                                     int maxUnits) {
-    const int cageCount = k.cageCount();
-    // Cage cells, flat: cage c holds cageCells[cageStart[c] .. cageStart[c+1]).
-    std::vector<int> cageStart(cageCount + 1, 0), cageCells(g.cells);
-    for (int c = 0; c < g.cells; ++c) ++cageStart[k.cageOf[c] + 1];
-    for (int c = 0; c < cageCount; ++c) cageStart[c + 1] += cageStart[c];
-    {
-        std::vector<int> fill(cageStart.begin(), cageStart.end() - 1);
-        for (int c = 0; c < g.cells; ++c) cageCells[fill[k.cageOf[c]]++] = c;
+    std::vector<SumGroup> out;
+    appendDerivedGroups(g, k, maxCells, maxLoose, minUnits, maxUnits, out);
+    return out;
+}
+
+void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits, int maxUnits,
+                         std::vector<SumGroup>& out, std::vector<SumGroup>* spare) {
+    const int side = g.side, cageCount = k.cageCount();
+    // Per cage its cells and the rows, columns and boxes it meets; per unit
+    // its cells and the cages that meet it.
+    thread_local std::vector<CellSet> cageSet, outSet;
+    thread_local std::vector<std::uint16_t> lines[3];
+    thread_local std::vector<int> size;
+    cageSet.assign(cageCount, CellSet{});
+    size.assign(cageCount, 0);
+    for (auto& l : lines) l.assign(cageCount, 0);
+    CellSet unitSet[3 * kMaxSide];
+    int unitCages[3 * kMaxSide][kMaxSide], unitCageCount[3 * kMaxSide] = {};
+    for (int c = 0; c < g.cells; ++c) {
+        const int cage = k.cageOf[c];
+        cageSet[cage].add(c);
+        ++size[cage];
+        const int at[3] = {g.row(c), g.col(c), g.box(c)};
+        for (int kind = 0; kind < 3; ++kind) {
+            lines[kind][cage] |= static_cast<std::uint16_t>(1u << at[kind]);
+            unitSet[kind * side + at[kind]].add(c);
+        }
     }
-    auto cageSize = [&](int c) { return cageStart[c + 1] - cageStart[c]; };
-    const auto& regions = g.regions;
+    for (int cage = 0; cage < cageCount; ++cage)
+        for (int kind = 0; kind < 3; ++kind)
+            for (unsigned l = lines[kind][cage]; l; l &= l - 1) {
+                const int u = kind * side + __builtin_ctz(l);
+                unitCages[u][unitCageCount[u]++] = cage;
+            }
 
     // Entries below cageCount stand for cages, the others for out[entry - cageCount].
-    int studied = 0;  // regions in the range of units asked for
-    for (const auto& r : regions)
-        studied += static_cast<int>(r.size()) >= minUnits && static_cast<int>(r.size()) <= maxUnits;
-    // Cages, innies and outies of each region.
-    SetIndex index(static_cast<std::size_t>(cageCount + 2 * studied + 8));
-    for (int c = 0; c < cageCount; ++c)
-        index.insert(hashCells(&cageCells[cageStart[c]], cageSize(c)), c);
-    std::vector<SumGroup> out;
-    out.reserve(2 * studied);  // an innie and an outie group per region at most
-    // Adds the group unless it is too large, a cage, or known already (then
-    // only its kind may become an easier one). cells must be ascending.
-    auto add = [&](const int* cells, int n, int sum, GroupKind kind) {
-        if (n == 0 || n > maxCells) return;
-        auto same = [&](int entry) {
-            const int* other;
-            int m;
-            if (entry < cageCount) {
-                other = &cageCells[cageStart[entry]];
-                m = cageSize(entry);
-            } else {
-                other = out[entry - cageCount].cells.data();
-                m = static_cast<int>(out[entry - cageCount].cells.size());
-            }
-            return m == n && std::equal(cells, cells + n, other);
-        };
-        const std::uint64_t hash = hashCells(cells, n);
-        const int found = index.find(hash, same);
+    const std::size_t capacity = out.size() + 2 * g.regions.size();  // an innie and an outie group per region at most
+    SetIndex index(cageCount + capacity);
+    for (int c = 0; c < cageCount; ++c) index.insert(cageSet[c].hash(), c);
+    outSet.resize(out.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        outSet[i] = CellSet{};
+        for (int c : out[i].cells) outSet[i].add(c);
+        index.insert(outSet[i].hash(), cageCount + static_cast<int>(i));
+    }
+    out.reserve(capacity);
+    outSet.reserve(capacity);
+    // Adds the group of n cells, 1 to maxCells, unless it is a cage or known
+    // already (then only its kind may become an easier one).
+    auto add = [&](const CellSet& set, int n, int sum, GroupKind kind) {
+        const std::uint64_t hash = set.hash();
+        const int found = index.find(hash, [&](int entry) {
+            return set == (entry < cageCount ? cageSet[entry] : outSet[entry - cageCount]);
+        });
         if (found >= 0 && found < cageCount) return;
         if (found >= cageCount) {
             SumGroup& known = out[found - cageCount];
             if (kind < known.kind) known.kind = kind;
             return;
         }
-        if (n > maxLoose && !allDiffer(g, k, cells, n)) return;
         SumGroup s;
-        s.cells.assign(cells, cells + n);
+        if (spare && !spare->empty()) {
+            s = std::move(spare->back());
+            spare->pop_back();
+        }
+        set.cells(s.cells, n);
+        if (n > maxLoose && !allDiffer(g, k, s.cells.data(), n)) return;
         s.sum = sum;
         s.kind = kind;
         finish(g, k, s);
         index.insert(hash, cageCount + static_cast<int>(out.size()));
         out.push_back(std::move(s));
+        outSet.push_back(set);
     };
 
-    // inside[c]: cells of cage c in the region under study; touched: those cages.
-    std::vector<int> inside(cageCount, 0), touched;
-    int inn[kMaxCells], outs[kMaxCells];
-    int nTouched = 0;
-    // Kept as units enter: the cells entered, the sums of the cages touched
-    // and of those wholly inside, and the cells of each.
-    int entered = 0, allSum = 0, wholeSum = 0, touchedCells = 0, wholeCells = 0;
-    touched.resize(cageCount + 1);
-    auto enter = [&](int unit) {
-        for (int c : g.units[unit]) {
-            const int cage = k.cageOf[c];
-            touched[nTouched] = cage;
-            if (inside[cage]++ == 0) {
-                ++nTouched;
-                allSum += k.sums[cage];
-                touchedCells += cageSize(cage);
+    // Takes unit i of a kind into a run. A cage joins the cages touched when
+    // it meets no unit of the run before, and those wholly inside when it
+    // meets none outside the run after.
+    auto enter = [&](Run& run, int kind, int i) {
+        const int u = kind * side + i;
+        const unsigned before = run.lines, after = before | 1u << i;
+        for (int j = 0; j < unitCageCount[u]; ++j) {
+            const int cage = unitCages[u][j];
+            const unsigned meets = lines[kind][cage];
+            if (!(meets & before)) {
+                run.touchedCount += size[cage];
+                run.touchedSum += k.sums[cage];
+                run.touched |= cageSet[cage];
             }
-            if (inside[cage] == cageSize(cage)) {
-                wholeSum += k.sums[cage];
-                wholeCells += cageSize(cage);
+            if (!(meets & ~after)) {
+                run.wholeCount += size[cage];
+                run.wholeSum += k.sums[cage];
+                run.whole |= cageSet[cage];
             }
         }
-        entered += static_cast<int>(g.units[unit].size());
+        run.lines = after;
+        run.cells |= unitSet[u];
+        run.count += side;
     };
-    auto leaveAll = [&]() {
-        std::fill(inside.begin(), inside.end(), 0);  // a plain sweep: no loop on the touched count to mispredict
-        nTouched = entered = allSum = wholeSum = touchedCells = wholeCells = 0;
-    };
-    // Adds the innies and outies of the region that touched/inside describe;
-    // in(c) tells whether a cell lies in it.
-    auto study = [&](int units, auto in) {
+    // Adds the innies and outies of a run: the cells of the cages that cross
+    // its border, inside and outside it.
+    auto study = [&](const Run& run, int units) {
         const GroupKind kind = units == 1 ? GroupKind::UnitInOut : units == 2 ? GroupKind::PairInOut : GroupKind::WideInOut;
-        // The cells of the cages that cross the border, inside and outside it.
-        const int countIn = entered - wholeCells, countOut = touchedCells - entered;
-        const int partialSum = allSum - wholeSum;
-        const bool wantIn = countIn <= maxCells, wantOut = countOut <= maxCells;
-        if (!wantIn && !wantOut) return;
-        int nIn = 0, nOut = 0;
-        for (int t = 0; t < nTouched; ++t) {
-            const int cage = touched[t];
-            if (inside[cage] == cageSize(cage)) continue;
-            for (int i = cageStart[cage]; i < cageStart[cage + 1]; ++i) {
-                const int c = cageCells[i];
-                const bool isIn = in(c);
-                inn[nIn] = c;
-                outs[nOut] = c;
-                nIn += isIn;
-                nOut += !isIn;
-            }
-        }
-        const int innieSum = units * g.unitTotal - wholeSum;
-        if (wantIn) {
-            std::sort(inn, inn + nIn);
-            add(inn, nIn, innieSum, kind);
-        }
-        if (wantOut) {
-            std::sort(outs, outs + nOut);
-            add(outs, nOut, partialSum - innieSum, kind);
-        }
+        const int total = units * g.unitTotal;
+        const int innies = run.count - run.wholeCount, outies = run.touchedCount - run.count;
+        if (innies > 0 && innies <= maxCells) add(run.cells.minus(run.whole), innies, total - run.wholeSum, kind);
+        if (outies > 0 && outies <= maxCells) add(run.touched.minus(run.cells), outies, run.touchedSum - total, kind);
     };
-    const int side = g.side;
     // Single rows first, then columns, boxes, so that the easiest kind wins.
     for (int u = 0; u < 3 * side && minUnits <= 1; ++u) {
-        enter(u);
-        const int kindOf = u / side, index = u % side;
-        study(1, [&](int c) {
-            return (kindOf == 0 ? g.row(c) : kindOf == 1 ? g.col(c) : g.box(c)) == index;
-        });
-        leaveAll();
+        Run run;
+        enter(run, u / side, u % side);
+        study(run, 1);
     }
     // Runs of adjacent rows (columns), grown one line at a time.
     for (int orient = 0; orient < 2; ++orient)
         for (int a = 0; a < side; ++a) {
+            Run run;
             for (int b = a; b < side && b - a + 1 < side && b - a < maxUnits; ++b) {
-                enter(orient * side + b);
-                if (b - a + 1 < std::max(minUnits, 2)) continue;
-                study(b - a + 1, [&](int c) {
-                    const int line = orient == 0 ? g.row(c) : g.col(c);
-                    return line >= a && line <= b;
-                });
+                enter(run, orient, b);
+                if (b - a + 1 >= std::max(minUnits, 2)) study(run, b - a + 1);
             }
-            leaveAll();
         }
     // Runs of adjacent boxes within a band or stack.
     for (const auto& region : g.regions) {
         const int n = static_cast<int>(region.size());
         if (n < std::max(minUnits, 2) || region.front() < 2 * side || n > maxUnits) continue;
-        for (int u : region) enter(u);
-        study(static_cast<int>(region.size()), [&](int c) {
-            for (int u : region)
-                if (g.box(c) == u - 2 * side) return true;
-            return false;
-        });
-        leaveAll();
+        Run run;
+        for (int u : region) enter(run, 2, u - 2 * side);
+        study(run, n);
     }
-    return out;
 }
 
 // The loops below avoid branches that depend on the candidates: puzzles

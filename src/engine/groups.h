@@ -64,6 +64,13 @@ SumGroup makeGroup(const Geometry& g, const Killer& k, std::vector<int> cells, i
 // without sets that are already cages.
 std::vector<SumGroup> derivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose,
                                     int minUnits = 1, int maxUnits = kMaxSide);
+// The same appended to out, leaving out the sets it holds already (one found
+// again only takes the easier kind). The groups of single units come first
+// in derivedGroups and are found among themselves, so those of longer runs
+// appended to them make the same list as one call for all. The new groups
+// take the storage of those in spare, if given, whatever they held.
+void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int maxLoose, int minUnits, int maxUnits,
+                         std::vector<SumGroup>& out, std::vector<SumGroup>* spare = nullptr);
 
 enum class Filter { Same, Changed, Broken };
 

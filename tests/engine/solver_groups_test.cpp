@@ -1,3 +1,5 @@
+#include <set>
+#include "book.h"
 #include "engine_test_util.h"
 #include "groups.h"
 #include "solver.h"
@@ -54,4 +56,46 @@ TEST(Solver, CountsAsManySolutionsAsTryingEveryGrid) {
     EXPECT_TRUE(many.solutions().size() == 2u && many.solutions()[0] != many.solutions()[1]);
     Solver refused(Killer{9, std::vector<int>(81, 0), {45}});
     EXPECT_TRUE(!refused.valid() && refused.count(2) == 0);
+}
+
+// The rule of 45 on two bundled books: every derived group adds up to its sum
+// in the solution, its cells differ where it says they must, and it is no cage
+// nor another group. Made in stages, single units first, in the storage of
+// other groups, the list is the one a single call makes, in the same order.
+TEST(DerivedGroups, HoldInTheSolutionAndComeOutTheSameInStages) {
+    std::vector<SumGroup> spare;
+    for (const char* name : {"LEVEL-4", "12x12-LEVELS-2-5"}) {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        ASSERT_TRUE(readFileBytes(std::string(SUMGRID_SOURCE_DIR) + "/puzzles/" + name + ".wobe", bytes, error));
+        for (const Record& r : readBook(bytes).records) {
+            const Killer k = killerOf(r);
+            const Geometry& g = *geometryFor(k.side);
+            std::set<std::vector<int>> seen;
+            for (const SumGroup& cage : cageGroups(g, k)) seen.insert(cage.cells);
+            const std::vector<SumGroup> all = derivedGroups(g, k, 6, 4);
+            for (const SumGroup& s : all) {
+                int sum = 0;
+                for (std::size_t i = 0; i < s.cells.size(); ++i) {
+                    sum += r.solution[s.cells[i]];
+                    for (std::size_t j = 0; j < i; ++j)
+                        EXPECT_TRUE(!(s.distinct || (s.conflicts[i] >> j & 1u)) ||
+                                    r.solution[s.cells[i]] != r.solution[s.cells[j]])
+                            << name;
+                }
+                EXPECT_EQ(sum, s.sum) << name;
+                EXPECT_TRUE(seen.insert(s.cells).second) << name;
+            }
+            std::vector<SumGroup> staged;
+            appendDerivedGroups(g, k, 6, 4, 1, 1, staged, &spare);
+            appendDerivedGroups(g, k, 6, 4, 2, kMaxSide, staged, &spare);
+            ASSERT_EQ(staged.size(), all.size()) << name;
+            for (std::size_t i = 0; i < all.size(); ++i)
+                EXPECT_TRUE(staged[i].cells == all[i].cells && staged[i].sum == all[i].sum &&
+                            staged[i].kind == all[i].kind && staged[i].distinct == all[i].distinct &&
+                            staged[i].conflicts == all[i].conflicts)
+                    << name << " group " << i;
+            for (SumGroup& s : staged) spare.push_back(std::move(s));
+        }
+    }
 }
