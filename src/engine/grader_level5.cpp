@@ -324,12 +324,16 @@ bool overlappingCages(Solve& s) {
     Fillings f;
     AnyFilling any;
     int open[kMaxCells], cells[Fillings::kMax];
+    std::uint32_t key[5 + 2 * Fillings::kMax];
     s.makeDerived();
+    const std::size_t slots = s.derived.size() * Solve::kOverlapSlots;
+    if (s.overlapMemo.size() != slots) s.overlapMemo.assign(slots, {});
     return s.overlap.any([&](int i) {
         const SumGroup& group = s.derived[i];
-        int n = 0;
+        int n = 0, met = 0;
         const int need = s.openCells(group.cells, group.sum, open, n);
         const bool found = s.eachCageOf(open, n, [&](int cage, const int* cageOpen, int m, int cageNeed, int shared) {
+            const int slot = std::min(met++, Solve::kOverlapSlots - 1);
             if (shared == n || shared == m) return false;  // one inside the other: cage splitting
             if (s.tracing()) s.mark(Place::Kind::Group, cage, group.cells, group.sum);
             // The shared cells first, then the rest of the smaller side,
@@ -361,7 +365,26 @@ bool overlappingCages(Solve& s) {
             f.target[0] = need;
             f.target[1] = cageNeed;
             if (!f.small()) return false;
-            f.run(any);
+            // Candidates change far from most of the cages that a group
+            // meets: the search of one met again as it was is not repeated.
+            int size = 0;
+            key[size++] = static_cast<std::uint32_t>(f.n);
+            key[size++] = static_cast<std::uint32_t>(need);
+            key[size++] = static_cast<std::uint32_t>(cageNeed);
+            key[size++] = f.member[0];
+            key[size++] = f.member[1];
+            for (int j = 0; j < f.n; ++j) {
+                key[size++] = f.cand[j];
+                key[size++] = f.differ[j];
+            }
+            std::vector<std::uint32_t>& memo = s.overlapMemo[i * Solve::kOverlapSlots + slot];
+            if (memo.size() == static_cast<std::size_t>(size + f.n) && std::equal(key, key + size, memo.begin())) {
+                for (int j = 0; j < f.n; ++j) f.support[j] = static_cast<Mask>(memo[size + j]);
+            } else {
+                f.run(any);
+                memo.assign(key, key + size);
+                memo.insert(memo.end(), f.support, f.support + f.n);
+            }
             return keepSupported(s, f, cells);
         });
         if (!found) s.overlap.drop(i);

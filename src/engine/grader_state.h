@@ -105,6 +105,10 @@ struct Solve : State {
     // Per cage, what the last search of combinations across units there
     // started from, and the support it found.
     std::vector<std::vector<std::uint32_t>> acrossMemo;
+    // The same for overlapping cages, kOverlapSlots per derived group: one
+    // for each of its first cages in the order they are met.
+    static constexpr int kOverlapSlots = 5;
+    std::vector<std::vector<std::uint32_t>> overlapMemo;
     bool haveDerived = false;
     bool haveAcross = false;
 
