@@ -184,13 +184,19 @@ bool fish(Solve& s, int k) {
     for (int d = 1; d <= side; ++d) {
         const Mask bit = digitBit(d);
         if (!(pending & bit)) continue;
+        // The places of the digit in each row (at[0]) and column (at[1]).
+        unsigned at[2][kMaxSide] = {};
+        for (int r = 0; r < side; ++r)
+            for (int c = 0; c < side; ++c) {
+                const unsigned has = s.cand[r * side + c] >> (d - 1) & 1u;
+                at[0][r] |= has << c;
+                at[1][c] |= has << r;
+            }
         for (int orient = 0; orient < 2; ++orient) {
             // Base lines: rows (orient 0) or columns (orient 1) with 2..k places.
             int n = 0;
             for (int l = 0; l < side; ++l) {
-                unsigned p = 0;
-                for (int i = 0; i < side; ++i)
-                    if (s.cand[s.g.units[orient * side + l][i]] & bit) p |= 1u << i;
+                const unsigned p = at[orient][l];
                 if (popcount(p) >= 2 && popcount(p) <= k) {
                     lines[n] = l;
                     pos[n++] = p;
