@@ -99,19 +99,18 @@ bool Solver::runUnit(Mask* c, int u) {
     bool fresh = false;  // a cell became fixed here
     if (once & fixed) {
         // Fixed digits still stand as candidates elsewhere: remove them.
-        once = twice = 0;
+        // Every open cell loses the same digits, so what is left open once
+        // and twice loses just those too.
+        once &= static_cast<Mask>(~fixed);
+        twice &= static_cast<Mask>(~fixed);
         bool empty = false;
         for (int x : unit) {
             const Mask m = c[x];
-            const Mask single = ifSingle(m);
-            const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
+            const Mask n = static_cast<Mask>(m & ~(fixed & ~ifSingle(m)));
             empty |= n == 0;
             fresh |= (n != m) & (ifSingle(n) != 0);
             c[x] = n;
             touch(x, n != m);
-            const Mask open = static_cast<Mask>(n & ~single);
-            twice |= once & open;
-            once |= open;
         }
         if (empty) return false;
     }
