@@ -229,9 +229,11 @@ bool combinationsAcrossUnits(Solve& s) {
         }
         if (!f.small()) return false;
         std::uint64_t units = 0;
+        std::uint32_t cellsIn[3 * kMaxSide] = {};  // per unit, the cage cells in it
         Mask fatal[kMaxSide];
         for (int i = 0; i < n; ++i) {
             units |= s.unitsOf[open[i]];
+            for (int u : g.unitsOfCell[open[i]]) cellsIn[u] |= 1u << i;
             check.fragileCount[i] = 0;
             check.required[i] = 0;
             check.fragileDigits[i] = 0;
@@ -243,8 +245,7 @@ bool combinationsAcrossUnits(Solve& s) {
         int watched = 0, crossed = 0, listed = 0;
         for (; units; units &= units - 1) {
             const int u = __builtin_ctzll(units);
-            std::uint32_t inUnit = 0;
-            for (int i = 0; i < n; ++i) inUnit |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
+            const std::uint32_t inUnit = cellsIn[u];
             Crossed& x = crossing[crossed];
             x = {g.all, 0, inUnit, listed, 0};
             for (int c : g.units[u]) {
