@@ -109,6 +109,10 @@ struct Solve : State {
     // for each of its first cages in the order they are met.
     static constexpr int kOverlapSlots = 5;
     std::vector<std::vector<std::uint32_t>> overlapMemo;
+    // Per unit, side entries apiece: the candidates of its cells when hidden
+    // subsets last took the places of its digits, and those places.
+    std::vector<Mask> placesFrom;
+    std::vector<unsigned> places;
     bool haveDerived = false;
     bool haveAcross = false;
 
