@@ -199,8 +199,17 @@ bool combinationsAcrossUnits(Solve& s) {
     Fillings f;
     AcrossUnits check;
     int open[kMaxSide], watchedCell[kMaxCells];
-    std::vector<std::uint32_t> seers(g.cells, 0);  // per cell, the cage cells that see it; back to 0 after each cage
-    std::vector<std::uint32_t> key;
+    std::uint32_t seers[kMaxCells] = {};  // per cell, the cage cells that see it; back to 0 after each cage
+    // The crossed units with watched cells: what each needs and holds, its
+    // cage cells, and its watched cells (from watchedIn[first], inside of them).
+    struct Crossed {
+        Mask need, held;
+        std::uint32_t inUnit;
+        int first, inside;
+    };
+    Crossed crossing[3 * kMaxSide];
+    int watchedIn[3 * kMaxCells];
+    std::uint32_t key[2 + kMaxSide * (2 + 3 * kMaxSide)];
     return s.across.any([&](int id) {
         const SumGroup& cage = s.cages[id];
         int n = 0;
@@ -219,53 +228,55 @@ bool combinationsAcrossUnits(Solve& s) {
             f.differ[i] = f.member[0] & ~(1u << i);
         }
         if (!f.small()) return false;
-        // The watched cells, and the cage cells that see each.
-        int watched = 0;
-        std::uint64_t crossed = 0;
+        std::uint64_t units = 0;
+        std::uint32_t cellsIn[3 * kMaxSide] = {};  // per unit, the cage cells in it
         Mask fatal[kMaxSide];
         for (int i = 0; i < n; ++i) {
-            crossed |= s.unitsOf[open[i]];
+            units |= s.unitsOf[open[i]];
+            for (int u : g.unitsOfCell[open[i]]) cellsIn[u] |= 1u << i;
             check.fragileCount[i] = 0;
             check.required[i] = 0;
             check.fragileDigits[i] = 0;
             fatal[i] = 0;
-            for (int p : g.peers[open[i]])
-                if (!s.placed[p] && s.killer.cageOf[p] != id) {
-                    if (!seers[p]) watchedCell[watched++] = p;
-                    seers[p] |= 1u << i;
-                }
         }
-        // Each crossed unit with watched cells: the digits it still needs
-        // and the digits its watched cells hold.
-        int watchedHere[kMaxSide];
-        for (; crossed; crossed &= crossed - 1) {
-            const int u = __builtin_ctzll(crossed);
-            Mask need = g.all, held = 0;
-            int inside = 0;  // its watched cells
+        // The watched cells, and the cage cells that see each: those that
+        // share a crossed unit with it. Each crossed unit with watched cells
+        // keeps the digits it still needs and the digits its watched cells hold.
+        int watched = 0, crossed = 0, listed = 0;
+        for (; units; units &= units - 1) {
+            const int u = __builtin_ctzll(units);
+            const std::uint32_t inUnit = cellsIn[u];
+            Crossed& x = crossing[crossed];
+            x = {g.all, 0, inUnit, listed, 0};
             for (int c : g.units[u]) {
-                if (s.placed[c]) need &= static_cast<Mask>(~s.cand[c]);
+                if (s.placed[c]) x.need &= static_cast<Mask>(~s.cand[c]);
                 else if (s.killer.cageOf[c] != id) {
-                    held |= s.cand[c];
-                    watchedHere[inside++] = c;
+                    x.held |= s.cand[c];
+                    if (!seers[c]) watchedCell[watched++] = c;
+                    seers[c] |= inUnit;
+                    watchedIn[listed++] = c;
                 }
             }
-            if (!inside) continue;
-            std::uint32_t inUnit = 0;
-            for (int i = 0; i < n; ++i) inUnit |= static_cast<std::uint32_t>(s.unitsOf[open[i]] >> u & 1u) << i;
-            const int lastCell = 31 - __builtin_clz(inUnit);
-            const Mask required = need & static_cast<Mask>(~held);
+            x.inside = listed - x.first;
+            crossed += x.inside != 0;
+        }
+        for (int k = 0; k < crossed; ++k) {
+            const Crossed& x = crossing[k];
+            const int* watchedHere = watchedIn + x.first;
+            const int lastCell = 31 - __builtin_clz(x.inUnit);
+            const Mask required = x.need & static_cast<Mask>(~x.held);
             check.required[lastCell] |= required;
             // A cage cell outside the unit cannot take a digit only the unit's
             // cage cells can place, nor, when it comes before the unit's last
             // cage cell, one that only watched cells it sees hold in the unit.
             for (int j = 0; j < n; ++j) {
-                if (inUnit >> j & 1u) continue;
+                if (x.inUnit >> j & 1u) continue;
                 fatal[j] |= required;
                 if (j > lastCell) continue;
                 Mask unseen = 0;  // the digits of the watched cells in the unit that it does not see
-                for (int k = 0; k < inside; ++k)
-                    if (!(seers[watchedHere[k]] >> j & 1u)) unseen |= s.cand[watchedHere[k]];
-                fatal[j] |= need & held & static_cast<Mask>(~unseen);
+                for (int w = 0; w < x.inside; ++w)
+                    if (!(seers[watchedHere[w]] >> j & 1u)) unseen |= s.cand[watchedHere[w]];
+                fatal[j] |= x.need & x.held & static_cast<Mask>(~unseen);
             }
         }
         for (int i = 0; i < n; ++i) f.cand[i] &= static_cast<Mask>(~fatal[i]);
@@ -286,19 +297,21 @@ bool combinationsAcrossUnits(Solve& s) {
         }
         // The search depends on nothing but these, so a cage met again with
         // all of them as they were gets the support found the time before.
-        key.assign({static_cast<std::uint32_t>(n), static_cast<std::uint32_t>(f.target[0])});
+        int size = 0;
+        key[size++] = static_cast<std::uint32_t>(n);
+        key[size++] = static_cast<std::uint32_t>(f.target[0]);
         for (int i = 0; i < n; ++i) {
-            key.push_back(f.cand[i] | std::uint32_t{check.required[i]} << 16);
-            key.push_back(static_cast<std::uint32_t>(check.fragileCount[i]));
+            key[size++] = f.cand[i] | std::uint32_t{check.required[i]} << 16;
+            key[size++] = static_cast<std::uint32_t>(check.fragileCount[i]);
             for (int k = 0; k < check.fragileCount[i]; ++k)
-                key.push_back(check.fragile[i][k].cand | check.fragile[i][k].seers << 16);
+                key[size++] = check.fragile[i][k].cand | check.fragile[i][k].seers << 16;
         }
         std::vector<std::uint32_t>& memo = s.acrossMemo[id];
-        if (memo.size() == key.size() + n && std::equal(key.begin(), key.end(), memo.begin())) {
-            for (int i = 0; i < n; ++i) f.support[i] = static_cast<Mask>(memo[key.size() + i]);
+        if (memo.size() == static_cast<std::size_t>(size + n) && std::equal(key, key + size, memo.begin())) {
+            for (int i = 0; i < n; ++i) f.support[i] = static_cast<Mask>(memo[size + i]);
         } else {
             f.run(check);
-            memo = key;
+            memo.assign(key, key + size);
             memo.insert(memo.end(), f.support, f.support + n);
         }
         if (!keepSupported(s, f, open)) return false;
@@ -312,12 +325,16 @@ bool overlappingCages(Solve& s) {
     Fillings f;
     AnyFilling any;
     int open[kMaxCells], cells[Fillings::kMax];
+    std::uint32_t key[5 + 2 * Fillings::kMax];
     s.makeDerived();
+    const std::size_t slots = s.derived.size() * Solve::kOverlapSlots;
+    if (s.overlapMemo.size() != slots) s.overlapMemo.assign(slots, {});
     return s.overlap.any([&](int i) {
         const SumGroup& group = s.derived[i];
-        int n = 0;
+        int n = 0, met = 0;
         const int need = s.openCells(group.cells, group.sum, open, n);
         const bool found = s.eachCageOf(open, n, [&](int cage, const int* cageOpen, int m, int cageNeed, int shared) {
+            const int slot = std::min(met++, Solve::kOverlapSlots - 1);
             if (shared == n || shared == m) return false;  // one inside the other: cage splitting
             if (s.tracing()) s.mark(Place::Kind::Group, cage, group.cells, group.sum);
             // The shared cells first, then the rest of the smaller side,
@@ -349,7 +366,26 @@ bool overlappingCages(Solve& s) {
             f.target[0] = need;
             f.target[1] = cageNeed;
             if (!f.small()) return false;
-            f.run(any);
+            // Candidates change far from most of the cages that a group
+            // meets: the search of one met again as it was is not repeated.
+            int size = 0;
+            key[size++] = static_cast<std::uint32_t>(f.n);
+            key[size++] = static_cast<std::uint32_t>(need);
+            key[size++] = static_cast<std::uint32_t>(cageNeed);
+            key[size++] = f.member[0];
+            key[size++] = f.member[1];
+            for (int j = 0; j < f.n; ++j) {
+                key[size++] = f.cand[j];
+                key[size++] = f.differ[j];
+            }
+            std::vector<std::uint32_t>& memo = s.overlapMemo[i * Solve::kOverlapSlots + slot];
+            if (memo.size() == static_cast<std::size_t>(size + f.n) && std::equal(key, key + size, memo.begin())) {
+                for (int j = 0; j < f.n; ++j) f.support[j] = static_cast<Mask>(memo[size + j]);
+            } else {
+                f.run(any);
+                memo.assign(key, key + size);
+                memo.insert(memo.end(), f.support, f.support + f.n);
+            }
             return keepSupported(s, f, cells);
         });
         if (!found) s.overlap.drop(i);

@@ -112,6 +112,14 @@ struct Solve : State {
     // started from, and the support it found.
     std::vector<std::vector<std::uint32_t>> acrossMemo;
     int derivedUnits = 0;  // longest run of units whose groups are made (0: none yet)
+    // The same for overlapping cages, kOverlapSlots per derived group: one
+    // for each of its first cages in the order they are met.
+    static constexpr int kOverlapSlots = 5;
+    std::vector<std::vector<std::uint32_t>> overlapMemo;
+    // Per unit, side entries apiece: the candidates of its cells when hidden
+    // subsets last took the places of its digits, and those places.
+    std::vector<Mask> placesFrom;
+    std::vector<unsigned> places;
     bool haveAcross = false;
 
     // Applies the easiest technique up to maxLevel that makes progress, and

@@ -17,11 +17,28 @@ bool anySubset(int n, int k, F f) {
     return false;
 }
 
-// For each digit, the positions within the unit that can hold it.
-void positionsOf(const Solve& s, const std::vector<int>& unit, unsigned* pos) {
-    for (int d = 0; d < s.g.side; ++d) pos[d] = 0;
-    for (std::size_t i = 0; i < unit.size(); ++i)
-        for (Mask m = s.cand[unit[i]]; m; m &= m - 1) pos[__builtin_ctz(m)] |= 1u << i;
+// For each digit, the positions within the unit that can hold it. Pairs,
+// triples and quads often look at a unit that has not changed in between,
+// so the places are kept with the candidates they were taken from.
+const unsigned* positionsOf(Solve& s, int u) {
+    const int side = s.g.side;
+    const std::size_t all = s.g.units.size() * side;
+    if (s.places.size() != all) {
+        s.placesFrom.assign(all, static_cast<Mask>(~0u));  // no cell holds every bit
+        s.places.assign(all, 0);
+    }
+    const auto& unit = s.g.units[u];
+    Mask* from = &s.placesFrom[u * side];
+    unsigned* pos = &s.places[u * side];
+    bool same = true;
+    for (int i = 0; i < side; ++i) same &= from[i] == s.cand[unit[i]];
+    if (same) return pos;
+    for (int d = 0; d < side; ++d) pos[d] = 0;
+    for (int i = 0; i < side; ++i) {
+        from[i] = s.cand[unit[i]];
+        for (Mask m = from[i]; m; m &= m - 1) pos[__builtin_ctz(m)] |= 1u << i;
+    }
+    return pos;
 }
 
 // The bit of a unit in Geometry::unitBits.
@@ -144,13 +161,12 @@ bool nakedSubsets(Solve& s, int k) {
 }
 
 bool hiddenSubsets(Solve& s, int k) {
-    unsigned pos[kMaxSide];
     int digits[kMaxSide];
     Pending& pending = s.hiddenSets[k - 2];
     return pending.any([&](int u) {
         const auto& unit = s.g.units[u];
         if (s.tracing()) s.mark(Place::Kind::Unit, u);
-        positionsOf(s, unit, pos);
+        const unsigned* pos = positionsOf(s, u);
         int open = 0, n = 0;
         for (int d = 0; d < s.g.side; ++d) {
             const int count = popcount(pos[d]);
@@ -184,13 +200,19 @@ bool fish(Solve& s, int k) {
     for (int d = 1; d <= side; ++d) {
         const Mask bit = digitBit(d);
         if (!(pending & bit)) continue;
+        // The places of the digit in each row (at[0]) and column (at[1]).
+        unsigned at[2][kMaxSide] = {};
+        for (int r = 0; r < side; ++r)
+            for (int c = 0; c < side; ++c) {
+                const unsigned has = s.cand[r * side + c] >> (d - 1) & 1u;
+                at[0][r] |= has << c;
+                at[1][c] |= has << r;
+            }
         for (int orient = 0; orient < 2; ++orient) {
             // Base lines: rows (orient 0) or columns (orient 1) with 2..k places.
             int n = 0;
             for (int l = 0; l < side; ++l) {
-                unsigned p = 0;
-                for (int i = 0; i < side; ++i)
-                    if (s.cand[s.g.units[orient * side + l][i]] & bit) p |= 1u << i;
+                const unsigned p = at[orient][l];
                 if (popcount(p) >= 2 && popcount(p) <= k) {
                     lines[n] = l;
                     pos[n++] = p;

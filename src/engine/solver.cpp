@@ -99,19 +99,18 @@ bool Solver::runUnit(Mask* c, int u) {
     bool fresh = false;  // a cell became fixed here
     if (once & fixed) {
         // Fixed digits still stand as candidates elsewhere: remove them.
-        once = twice = 0;
+        // Every open cell loses the same digits, so what is left open once
+        // and twice loses just those too.
+        once &= static_cast<Mask>(~fixed);
+        twice &= static_cast<Mask>(~fixed);
         bool empty = false;
         for (int x : unit) {
             const Mask m = c[x];
-            const Mask single = ifSingle(m);
-            const Mask n = static_cast<Mask>(m & ~(fixed & ~single));
+            const Mask n = static_cast<Mask>(m & ~(fixed & ~ifSingle(m)));
             empty |= n == 0;
             fresh |= (n != m) & (ifSingle(n) != 0);
             c[x] = n;
             touch(x, n != m);
-            const Mask open = static_cast<Mask>(n & ~single);
-            twice |= once & open;
-            once |= open;
         }
         if (empty) return false;
     }
@@ -137,8 +136,8 @@ bool Solver::runUnit(Mask* c, int u) {
 // Filters a distinct group through the combinations of its open cells: the
 // digits placed in it are set aside with their sum, which leaves fewer and
 // shorter combinations to try than the whole group has. False when no
-// combination fits; required receives the open digits that all that fit hold,
-// open[0..n) the open cells.
+// combination fits; required receives the open digits that all that fit hold
+// and two open cells or more still may take, open[0..n) the open cells.
 bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, int& n) {
     if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return false;
     // The open cells' candidates four to a word, 16 bits a cell; spare lanes
@@ -186,7 +185,6 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
         needed &= static_cast<Mask>(combo | ~take);
     }
     if (!allowed) return false;
-    *required = needed;
     Mask once = 0, twice = 0;  // the digits left in one open cell or more, in two or more
     for (int i = 0; i < n; ++i) {
         const Mask keep = c[open[i]] & allowed;
@@ -201,6 +199,7 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     }
     // A digit every combination holds with one place left goes there.
     if (needed & ~once) return false;
+    *required = needed & twice;
     for (Mask rest = needed & static_cast<Mask>(~twice); rest; rest &= rest - 1) {
         const Mask bit = rest & -rest;
         int i = 0;
