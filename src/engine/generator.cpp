@@ -305,8 +305,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // cages are to be few). Where none can be split and the level allows
         // one-cell cages, a cell is split off a stuck cage.
         std::vector<int>& size = cageSize_;
-        size.assign(k.cageCount(), 0);
-        for (int c : k.cageOf) ++size[c];
+        k.cageSizes(size);
         order.clear();
         std::vector<char>& stuck = stuckCage_;
         stuck.assign(size.size(), 0);

@@ -60,6 +60,20 @@ struct Fillings {
             }
     }
 
+    // run, unless memo holds key[0..size), everything the search depends on,
+    // with the support it found: then that support is taken again. memo
+    // receives the key and the support.
+    template <class Check>
+    void runRemembered(Check& check, std::vector<std::uint32_t>& memo, const std::uint32_t* key, int size) {
+        if (memo.size() == static_cast<std::size_t>(size + n) && std::equal(key, key + size, memo.begin())) {
+            for (int i = 0; i < n; ++i) support[i] = static_cast<Mask>(memo[size + i]);
+            return;
+        }
+        run(check);
+        memo.assign(key, key + size);
+        memo.insert(memo.end(), support, support + n);
+    }
+
     // The least and most the cells from i on add to each sum.
     void bound() {
         for (int k = 0; k < sets; ++k) {
@@ -306,14 +320,7 @@ bool combinationsAcrossUnits(Solve& s) {
             for (int k = 0; k < check.fragileCount[i]; ++k)
                 key[size++] = check.fragile[i][k].cand | check.fragile[i][k].seers << 16;
         }
-        std::vector<std::uint32_t>& memo = s.acrossMemo[id];
-        if (memo.size() == static_cast<std::size_t>(size + n) && std::equal(key, key + size, memo.begin())) {
-            for (int i = 0; i < n; ++i) f.support[i] = static_cast<Mask>(memo[size + i]);
-        } else {
-            f.run(check);
-            memo.assign(key, key + size);
-            memo.insert(memo.end(), f.support, f.support + n);
-        }
+        f.runRemembered(check, s.acrossMemo[id], key, size);
         if (!keepSupported(s, f, open)) return false;
         s.across.add(id);
         return true;
@@ -378,14 +385,7 @@ bool overlappingCages(Solve& s) {
                 key[size++] = f.cand[j];
                 key[size++] = f.differ[j];
             }
-            std::vector<std::uint32_t>& memo = s.overlapMemo[i * Solve::kOverlapSlots + slot];
-            if (memo.size() == static_cast<std::size_t>(size + f.n) && std::equal(key, key + size, memo.begin())) {
-                for (int j = 0; j < f.n; ++j) f.support[j] = static_cast<Mask>(memo[size + j]);
-            } else {
-                f.run(any);
-                memo.assign(key, key + size);
-                memo.insert(memo.end(), f.support, f.support + f.n);
-            }
+            f.runRemembered(any, s.overlapMemo[i * Solve::kOverlapSlots + slot], key, size);
             return keepSupported(s, f, cells);
         });
         if (!found) s.overlap.drop(i);

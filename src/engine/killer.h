@@ -25,9 +25,14 @@ struct Killer {
     int cageCount() const { return static_cast<int>(sums.size()); }
     // The number of cells of each cage; every cage number must lie below cageCount().
     std::vector<int> cageSizes() const {
-        std::vector<int> size(sums.size(), 0);
-        for (int c : cageOf) ++size[c];
+        std::vector<int> size;
+        cageSizes(size);
         return size;
+    }
+    // The same into size, reusing its storage.
+    void cageSizes(std::vector<int>& size) const {
+        size.assign(sums.size(), 0);
+        for (int c : cageOf) ++size[c];
     }
 };
 
