@@ -137,8 +137,10 @@ bool Solver::runUnit(Mask* c, int u) {
 // digits placed in it are set aside with their sum, which leaves fewer and
 // shorter combinations to try than the whole group has. False when no
 // combination fits; required receives the open digits that all that fit hold
-// and two open cells or more still may take, open[0..n) the open cells.
-bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, int& n) {
+// and two open cells or more still may take, open[0..n) the open cells,
+// gaveDigit whether it left a cell a single digit.
+bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, int& n, bool& gaveDigit) {
+    gaveDigit = false;
     if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return false;
     // The open cells' candidates four to a word, 16 bits a cell; spare lanes
     // hold every digit so that they meet any combination.
@@ -190,7 +192,7 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
         const Mask keep = c[open[i]] & allowed;
         if (!keep) return false;
         if (keep != c[open[i]]) {
-            fresh_ |= singleBit(keep);
+            gaveDigit |= singleBit(keep);
             c[open[i]] = keep;
             touch(open[i]);
         }
@@ -206,7 +208,7 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
         while (i < n && !(c[open[i]] & bit)) ++i;
         if (i == n) return false;  // its one place took another digit
         if (c[open[i]] != bit) {
-            fresh_ = true;
+            gaveDigit = true;
             c[open[i]] = bit;
             touch(open[i]);
         }
@@ -230,11 +232,11 @@ bool Solver::runGroup(Mask* c, int i) {
     }
     Mask required = 0;
     int open[kMaxSide], n = 0;
-    fresh_ = false;
-    if (!filterOpen(c, s, &required, open, n)) return false;
+    bool gaveDigit = false;
+    if (!filterOpen(c, s, &required, open, n, gaveDigit)) return false;
     // Filtered again, the group would keep what it has, unless one of its
     // cells got a digit: then fewer cells share a smaller sum.
-    if (!fresh_) settle(static_cast<int>(geo_->units.size()) + i);
+    if (!gaveDigit) settle(static_cast<int>(geo_->units.size()) + i);
     // A digit the group must hold, with all its places in one row, column or
     // box, leaves the rest of that unit. Digits are gathered per unit first,
     // so that each unit is swept once.

@@ -52,7 +52,7 @@ private:
     void touch(int cell, bool changed = true);
     void settle(int constraint);
     bool runUnit(Mask* cand, int unit);
-    bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n);
+    bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n, bool& gaveDigit);
     bool runGroup(Mask* cand, int group);
     bool propagate(Mask* cand);
     void search(int depth, int branchCell);
@@ -77,7 +77,6 @@ private:
     int firstDerived_ = 0;  // constraint number of the first derived group
     std::vector<unsigned> mark_;  // mark_[cell] == token_: the cell is in the group at hand
     unsigned token_ = 0;
-    bool fresh_ = false;  // filterOpen fixed a cell
     Mask* current_ = nullptr;  // candidates being propagated
     std::vector<std::vector<int>> found_;
     int limit_ = 0;
