@@ -151,19 +151,24 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
     std::vector<Mask> digits;
     int total = 0;
     for (int w : profile.weight) total += w;
-    auto freeNeighbours = [&](int c) {
-        int n = 0;
-        for (int x : g.neighbours(c)) n += owner[x] < 0;
-        return n;
+    // freeNear[c]: the free neighbours of cell c, counted down as cells are taken.
+    std::vector<int>& freeNear = freeNear_;
+    freeNear.resize(g.cells);
+    for (int c = 0; c < g.cells; ++c) freeNear[c] = static_cast<int>(g.neighbours(c).size());
+    auto take = [&](int c, int id) {
+        owner[c] = id;
+        for (int x : g.neighbours(c)) --freeNear[x];
     };
-    std::vector<int> candidates;
+    std::vector<int>& candidates = candidates_;
+    std::vector<char>& listed = mark_;  // the cells in candidates
+    listed.assign(g.cells, 0);
     for (;;) {
         // Start at a free cell with the fewest free neighbours, so few cells get cut off.
         int bestFree = 99;
         candidates.clear();
         for (int c = 0; c < g.cells; ++c) {
             if (owner[c] >= 0) continue;
-            const int n = freeNeighbours(c);
+            const int n = freeNear[c];
             if (n < bestFree) { bestFree = n; candidates.clear(); }
             if (n == bestFree) candidates.push_back(c);
         }
@@ -178,14 +183,16 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         intended.push_back(size);
         cages.push_back({start});
         digits.push_back(digitBit(solution[start]));
-        owner[start] = id;
+        take(start, id);
         while (static_cast<int>(cages[id].size()) < size) {
             candidates.clear();
             for (int c : cages[id])
                 for (int x : g.neighbours(c))
-                    if (owner[x] < 0 && !(digits[id] & digitBit(solution[x])) &&
-                        std::find(candidates.begin(), candidates.end(), x) == candidates.end())
+                    if (owner[x] < 0 && !(digits[id] & digitBit(solution[x])) && !listed[x]) {
+                        listed[x] = 1;
                         candidates.push_back(x);
+                    }
+            for (int c : candidates) listed[c] = 0;
             if (candidates.empty()) break;
             int x = candidates[rng_.below(static_cast<int>(candidates.size()))];
             for (int c : candidates)
@@ -201,7 +208,7 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
             }
             cages[id].push_back(x);
             digits[id] |= digitBit(solution[x]);
-            owner[x] = id;
+            take(x, id);
         }
     }
     // Join cages below the minimum size, and single cells that were meant to

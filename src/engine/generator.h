@@ -111,13 +111,15 @@ private:
     std::unique_ptr<Grader> solving_;  // the solve that splits go on with
     std::unique_ptr<Grader> fresh_;    // fresh grades of finished or joined clues
     // Storage that the steps reuse from one call to the next: simplifyUntilGraded's,
-    // splitCage's and moveStuckCell's (the last two share mark_ and reach_).
+    // splitCage's and moveStuckCell's (the last two share mark_ and reach_),
+    // and growCages's.
     std::vector<int> order_, cageSize_;
     std::vector<char> stuckCage_;
     std::vector<int> cells_, part_, next_, reach_;
     std::vector<char> mark_;
     std::vector<int> stuck_, size_;
     std::vector<Mask> digits_;
+    std::vector<int> freeNear_, candidates_;  // growCages's, which takes mark_ too
 };
 
 // The level of puzzle number index (from 0) of count in a book of the levels
