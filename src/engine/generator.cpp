@@ -289,7 +289,7 @@ bool Generator::splitCage(Killer& k, int cage, int low, int high) {
 }
 
 Grader& Generator::reuse(std::unique_ptr<Grader>& slot, const Killer& k) {
-    if (slot) slot->restart(k);
+    if (slot) slot->restartTrusted(k);
     else slot = std::make_unique<Grader>(k);
     return *slot;
 }
@@ -343,7 +343,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // the solve starts again.
         if (!moveStuckCell(k, solution, result.grid, profile)) return false;
         renumber(k, solution);
-        grader->restart(k);
+        grader->restartTrusted(k);
         fresh = true;
     }
     return false;

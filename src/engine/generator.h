@@ -103,7 +103,8 @@ private:
                        const CageProfile& profile);
 
     // A fresh solve of k in the grader of slot, made on first use: solves
-    // keep their storage from one trial to the next.
+    // keep their storage from one trial to the next, and skip the check of
+    // clues that this generator made.
     Grader& reuse(std::unique_ptr<Grader>& slot, const Killer& k);
 
     int side_;

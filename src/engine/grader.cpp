@@ -344,7 +344,11 @@ Grader::~Grader() = default;
 
 void Grader::restart(const Killer& killer) {
     if (!checkKiller(killer).empty()) human_.reset();
-    else if (human_ && human_->side() == killer.side) human_->restart(killer);
+    else restartTrusted(killer);
+}
+
+void Grader::restartTrusted(const Killer& killer) {
+    if (human_ && human_->side() == killer.side) human_->restart(killer);
     else human_ = std::make_unique<Human>(killer);
 }
 

@@ -129,6 +129,11 @@ public:
     Grade run(int maxLevel = kLevels);
 
 private:
+    // restart() without checkKiller, for the generator's own clues: it builds
+    // only connected cages of distinct solution digits, which always pass.
+    friend class Generator;
+    void restartTrusted(const Killer& killer);
+
     std::unique_ptr<Human> human_;
 };
 
