@@ -54,6 +54,21 @@ void renumber(Killer& k, const std::vector<int>& solution) {
     for (std::size_t c = 0; c < k.cageOf.size(); ++c) k.sums[k.cageOf[c]] += solution[c];
 }
 
+// Orders cages by size, largest first, those of equal size as they were: a
+// stable sort, by counting, that keeps its storage in sorted.
+void largestFirst(std::vector<int>& cages, const std::vector<int>& size, std::vector<int>& sorted) {
+    int at[kMaxSide + 1] = {};  // per size, where its first cage goes
+    for (int c : cages) ++at[size[c]];
+    for (int n = kMaxSide, next = 0; n >= 0; --n) {
+        const int count = at[n];
+        at[n] = next;
+        next += count;
+    }
+    sorted.resize(cages.size());
+    for (int c : cages) sorted[at[size[c]]++] = c;
+    cages.swap(sorted);
+}
+
 }  // namespace
 
 bool gradeFits(const Grade& grade, int level, const CageProfile& profile) {
@@ -323,7 +338,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
             }
         for (std::size_t i = order.size(); i > 1; --i)
             std::swap(order[i - 1], order[rng_.below(static_cast<int>(i))]);
-        std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return size[x] > size[y]; });
+        largestFirst(order, size, sorted_);
         const bool fewPairs = profile.pairShare < 100;
         bool split = std::any_of(order.begin(), order.end(), [&](int cage) {
             const int low = fewPairs && size[cage] >= 6 ? 3 : std::max(profile.minSize, 2);

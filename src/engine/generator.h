@@ -114,7 +114,7 @@ private:
     // Storage that the steps reuse from one call to the next: simplifyUntilGraded's,
     // splitCage's and moveStuckCell's (the last two share mark_ and reach_),
     // and growCages's.
-    std::vector<int> order_, cageSize_;
+    std::vector<int> order_, sorted_, cageSize_;
     std::vector<char> stuckCage_;
     std::vector<int> cells_, part_, next_, reach_;
     std::vector<char> mark_;
