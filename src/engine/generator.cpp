@@ -161,9 +161,15 @@ std::vector<int> Generator::randomSolution() {
 
 bool Generator::growCages(const std::vector<int>& solution, const CageProfile& profile, Killer& out) {
     const Geometry& g = *geometryFor(side_);
-    std::vector<int> owner(g.cells, -1), intended;
-    std::vector<std::vector<int>> cages;
-    std::vector<Mask> digits;
+    std::vector<int> owner(g.cells, -1);
+    // Per cage: the size it was meant to grow to, its cells and its digits.
+    // The cells' lists are kept from one call to the next: the first count are in use.
+    std::vector<int>& intended = intended_;
+    std::vector<std::vector<int>>& cages = cages_;
+    std::vector<Mask>& digits = digits_;
+    intended.clear();
+    digits.clear();
+    int count = 0;
     int total = 0;
     for (int w : profile.weight) total += w;
     // freeNear[c]: the free neighbours of cell c, counted down as cells are taken.
@@ -191,12 +197,13 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         const int start = candidates[rng_.below(static_cast<int>(candidates.size()))];
         int target = rng_.below(total), size = 0;
         while (target >= profile.weight[size]) target -= profile.weight[size++];
-        const int id = static_cast<int>(cages.size());
+        const int id = count++;
         // A leaning cage takes the lowest (highest) digit it can reach next, so
         // that its sum allows few combinations.
         const bool leans = rng_.below(100) < profile.lean, low = 2 * solution[start] <= side_ + 1;
         intended.push_back(size);
-        cages.push_back({start});
+        if (id == static_cast<int>(cages.size())) cages.emplace_back();
+        cages[id].assign(1, start);
         digits.push_back(digitBit(solution[start]));
         take(start, id);
         while (static_cast<int>(cages[id].size()) < size) {
@@ -229,7 +236,7 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
     // Join cages below the minimum size, and single cells that were meant to
     // grow, to a neighbour that can take their digits.
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()));
-    for (int id = 0; id < static_cast<int>(cages.size()); ++id) {
+    for (int id = 0; id < count; ++id) {
         const int n = static_cast<int>(cages[id].size());
         if (n == 0 || (n >= profile.minSize && !(n == 1 && intended[id] > 1))) continue;
         int best = -1;

@@ -120,7 +120,8 @@ private:
     std::vector<char> mark_;
     std::vector<int> stuck_, size_;
     std::vector<Mask> digits_;
-    std::vector<int> freeNear_, candidates_;  // growCages's, which takes mark_ too
+    std::vector<int> freeNear_, candidates_, intended_;  // growCages's, which takes mark_ and digits_ too
+    std::vector<std::vector<int>> cages_;
 };
 
 // The level of puzzle number index (from 0) of count in a book of the levels
