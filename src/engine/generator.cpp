@@ -172,27 +172,39 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
     int count = 0;
     int total = 0;
     for (int w : profile.weight) total += w;
-    // freeNear[c]: the free neighbours of cell c, counted down as cells are taken.
+    // freeNear[c]: the free neighbours of cell c, counted down as cells are
+    // taken; byFree[n]: the free cells with n free neighbours (of at most
+    // four), as bits.
     std::vector<int>& freeNear = freeNear_;
     freeNear.resize(g.cells);
-    for (int c = 0; c < g.cells; ++c) freeNear[c] = static_cast<int>(g.neighbours(c).size());
+    constexpr int kWords = (kMaxCells + 63) / 64;
+    std::uint64_t byFree[5][kWords] = {};
+    auto flip = [&](int n, int c) { byFree[n][c >> 6] ^= std::uint64_t{1} << (c & 63); };
+    for (int c = 0; c < g.cells; ++c) {
+        freeNear[c] = static_cast<int>(g.neighbours(c).size());
+        flip(freeNear[c], c);
+    }
     auto take = [&](int c, int id) {
         owner[c] = id;
-        for (int x : g.neighbours(c)) --freeNear[x];
+        flip(freeNear[c], c);
+        for (int x : g.neighbours(c)) {
+            if (owner[x] < 0) {
+                flip(freeNear[x], x);
+                flip(freeNear[x] - 1, x);
+            }
+            --freeNear[x];
+        }
     };
     std::vector<int>& candidates = candidates_;
     std::vector<char>& listed = mark_;  // the cells in candidates
     listed.assign(g.cells, 0);
     for (;;) {
         // Start at a free cell with the fewest free neighbours, so few cells get cut off.
-        int bestFree = 99;
         candidates.clear();
-        for (int c = 0; c < g.cells; ++c) {
-            if (owner[c] >= 0) continue;
-            const int n = freeNear[c];
-            if (n < bestFree) { bestFree = n; candidates.clear(); }
-            if (n == bestFree) candidates.push_back(c);
-        }
+        for (int n = 0; n < 5 && candidates.empty(); ++n)
+            for (int w = 0; w < kWords; ++w)
+                for (std::uint64_t bits = byFree[n][w]; bits; bits &= bits - 1)
+                    candidates.push_back(64 * w + __builtin_ctzll(bits));
         if (candidates.empty()) break;
         const int start = candidates[rng_.below(static_cast<int>(candidates.size()))];
         int target = rng_.below(total), size = 0;
