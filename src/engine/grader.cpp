@@ -290,8 +290,13 @@ private:
     // knows of it: the digits it needs, and whether the level-1 and level-2
     // techniques must look at it again. Every other cage is looked at afresh.
     void keepWhatIsKnown() {
-        const std::vector<Mask> needed = s_.needed;
-        const grading::Pending combos = s_.combos, pointCages = s_.pointCages;
+        // What is known of the old cages moves aside, into storage that the
+        // new cages took from the clues before.
+        oldNeeded_.swap(s_.needed);
+        std::swap(oldCombos_, s_.combos);
+        std::swap(oldPointCages_, s_.pointCages);
+        const std::vector<Mask>& needed = oldNeeded_;
+        const grading::Pending &combos = oldCombos_, &pointCages = oldPointCages_;
         const int count = static_cast<int>(s_.cages.size());
         s_.needed.assign(count, 0);
         s_.combos.fill(count);
@@ -308,6 +313,8 @@ private:
 
     grading::Solve s_;
     std::vector<SumGroup> spare_;  // the cages of the clues before
+    std::vector<Mask> oldNeeded_;  // and what keepWhatIsKnown knew of them
+    grading::Pending oldCombos_, oldPointCages_;
     Grade progress_;  // level and technique counts so far
 };
 
