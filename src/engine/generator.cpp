@@ -104,19 +104,27 @@ std::vector<int> Generator::randomSolution() {
     auto options = [&](int c) {
         return static_cast<Mask>(g.all & ~(rowUsed[g.row(c)] | colUsed[g.col(c)] | boxUsed[g.box(c)]));
     };
+    // free[c]: how many digits an empty cell c can take, kept up to date as
+    // digits come and go in its peers.
+    std::vector<int> free(g.cells, g.side);
     auto set = [&](int c, int d) {
         const Mask b = digitBit(d);
+        for (int p : g.peers[c])
+            if (!grid[p] && (options(p) & b)) --free[p];
         grid[c] = d;
         rowUsed[g.row(c)] |= b;
         colUsed[g.col(c)] |= b;
         boxUsed[g.box(c)] |= b;
     };
     auto unset = [&](int c) {
-        const Mask b = static_cast<Mask>(~digitBit(grid[c]));
-        rowUsed[g.row(c)] &= b;
-        colUsed[g.col(c)] &= b;
-        boxUsed[g.box(c)] &= b;
+        const Mask b = digitBit(grid[c]);
+        rowUsed[g.row(c)] &= static_cast<Mask>(~b);
+        colUsed[g.col(c)] &= static_cast<Mask>(~b);
+        boxUsed[g.box(c)] &= static_cast<Mask>(~b);
         grid[c] = 0;
+        free[c] = popcount(options(c));
+        for (int p : g.peers[c])
+            if (!grid[p] && (options(p) & b)) ++free[p];
     };
     auto pick = [&](Mask m) {
         int k = rng_.below(popcount(m));
@@ -131,13 +139,14 @@ std::vector<int> Generator::randomSolution() {
             deadEnds = 0;
             stack.clear();
             std::fill(grid.begin(), grid.end(), 0);
+            std::fill(free.begin(), free.end(), g.side);
             for (auto* used : {&rowUsed, &colUsed, &boxUsed}) std::fill(used->begin(), used->end(), 0);
         }
         int best = -1, bestCount = 99;
         for (int c = 0; c < g.cells; ++c)
-            if (!grid[c]) {
-                const int n = popcount(options(c));
-                if (n < bestCount) { best = c; bestCount = n; }
+            if (!grid[c] && free[c] < bestCount) {
+                best = c;
+                bestCount = free[c];
             }
         if (best < 0) return grid;
         Mask m = options(best);
