@@ -231,14 +231,13 @@ public:
 
     void setClues(const Killer& k) {
         // The cages, keeping the storage of the ones before, which stay in
-        // spare_ until the cages kept are matched.
+        // spare_ until the cages kept are matched. Each takes room for the
+        // largest cage at once, so that it keeps room for any later one.
         spare_.swap(s_.cages);
         s_.cages.resize(k.cageCount());
-        int size[kMaxCells] = {};
-        for (int c : k.cageOf) ++size[c];
         for (int c = 0; c < k.cageCount(); ++c) {
             s_.cages[c].cells.clear();
-            s_.cages[c].cells.reserve(size[c]);
+            s_.cages[c].cells.reserve(s_.g.side);
             s_.cages[c].sum = k.sums[c];
             s_.cages[c].distinct = true;
             s_.cages[c].kind = GroupKind::Cage;
