@@ -223,7 +223,10 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         // that its sum allows few combinations.
         const bool leans = rng_.below(100) < profile.lean, low = 2 * solution[start] <= side_ + 1;
         intended.push_back(size);
-        if (id == static_cast<int>(cages.size())) cages.emplace_back();
+        if (id == static_cast<int>(cages.size())) {
+            cages.reserve(g.cells);  // room for every cell a cage of its own, taken once
+            cages.emplace_back().reserve(side_);  // and for a cage of every digit
+        }
         cages[id].assign(1, start);
         digits.push_back(digitBit(solution[start]));
         take(start, id);
