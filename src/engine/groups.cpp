@@ -315,8 +315,9 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
     // The candidates four to a word, 16 bits a cell; spare lanes hold every
     // digit so that they meet any combination.
     constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
-    std::uint64_t packed[4] = {~kHigh, ~kHigh, ~kHigh, ~kHigh};
+    std::uint64_t packed[4] = {};
     const int words = (n + 3) / 4;
+    if (n % 4) packed[n / 4] = ~kHigh << 16 * (n % 4);
     Mask fixed = 0, clash = 0, present = 0;
     for (int i = 0; i < n; ++i) {
         const Mask m = cand[cells[i]];
@@ -324,8 +325,7 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
         clash |= fixed & single;
         fixed |= single;
         present |= m;
-        const int shift = 16 * (i % 4);
-        packed[i / 4] = (packed[i / 4] & ~(std::uint64_t{0xFFFF} << shift)) | std::uint64_t{m} << shift;
+        packed[i / 4] |= std::uint64_t{m} << 16 * (i % 4);
     }
     if (clash) return Filter::Broken;
     Mask allowed = 0, needed = static_cast<Mask>(~0u);
