@@ -335,8 +335,8 @@ bool Generator::splitCage(Killer& k, int cage, int low, int high) {
 }
 
 Grader& Generator::reuse(std::unique_ptr<Grader>& slot, const Killer& k) {
-    if (slot) slot->restartTrusted(k);
-    else slot = std::make_unique<Grader>(k);
+    if (!slot) slot.reset(new Grader());
+    slot->restartTrusted(k);
     return *slot;
 }
 

@@ -346,6 +346,8 @@ Grader::Grader(const Killer& killer) {
     if (checkKiller(killer).empty()) human_ = std::make_unique<Human>(killer);
 }
 
+Grader::Grader() = default;
+
 Grader::~Grader() = default;
 
 void Grader::restart(const Killer& killer) {

@@ -131,7 +131,9 @@ public:
 private:
     // restart() without checkKiller, for the generator's own clues: it builds
     // only connected cages of distinct solution digits, which always pass.
+    // It makes its graders empty and starts them so.
     friend class Generator;
+    Grader();
     void restartTrusted(const Killer& killer);
 
     std::unique_ptr<Human> human_;
