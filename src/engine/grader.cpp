@@ -202,6 +202,7 @@ public:
         s_.changed.clear(g.cells);
         s_.placed.assign(g.cells, 0);
         s_.placedCount = 0;
+        s_.placedIn.assign(g.units.size(), 0);
         s_.broken = false;
         s_.singles.fill(g.cells);
         s_.hidden.fill(static_cast<int>(g.units.size()));
@@ -224,8 +225,7 @@ public:
             bool alone = singleBit(cand[i]);
             for (int p : s_.g.peers[i]) alone = alone && !(cand[p] & cand[i]);
             for (int p : s_.cages[s_.killer.cageOf[i]].cells) alone = alone && (p == i || !(cand[p] & cand[i]));
-            s_.placed[i] = alone;
-            s_.placedCount += alone;
+            if (alone) s_.place(i);
         }
     }
 

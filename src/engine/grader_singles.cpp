@@ -8,8 +8,7 @@ bool nakedSingles(Solve& s) {
         s.singles.drop(i);
         if (s.placed[i] || !singleBit(s.cand[i])) return false;
         if (s.tracing()) s.mark(Place::Kind::Cell, i, {}, digitOf(s.cand[i]));
-        s.placed[i] = 1;
-        ++s.placedCount;
+        s.place(i);
         progress = true;
         for (int p : s.g.peers[i]) s.remove(p, s.cand[i]);
         for (int p : s.cages[s.killer.cageOf[i]].cells)
@@ -30,7 +29,8 @@ bool hiddenSingles(Solve& s) {
             once |= s.cand[c];
         }
         if (once != s.g.all) s.broken = true;
-        for (Mask hidden = once & static_cast<Mask>(~twice); hidden; hidden &= hidden - 1) {
+        // The digit of a placed cell is where it belongs already.
+        for (Mask hidden = once & static_cast<Mask>(~twice & ~s.placedIn[u]); hidden; hidden &= hidden - 1) {
             const Mask bit = hidden & -hidden;
             for (int c : s.g.units[u])
                 if (s.cand[c] & bit) {

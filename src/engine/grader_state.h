@@ -78,6 +78,7 @@ struct State {
     Pending changed;  // cells whose candidates may differ from seen: every write to cand adds its cell
     std::vector<char> placed;
     int placedCount = 0;
+    std::vector<Mask> placedIn;  // per unit, the digits of its placed cells
     std::vector<Mask> needed;  // per cage, the digits all its combinations hold
     // Cells for naked singles, units for hidden singles, cages for their
     // combinations, derived groups for innies/outies, units and cages for
@@ -127,6 +128,14 @@ struct Solve : State {
     int step(int maxLevel);
     // Marks the units, cage and groups of every cell that changed as pending.
     void noteChanges();
+    // Counts a cell of a single candidate as placed.
+    void place(int cell) {
+        placed[cell] = 1;
+        ++placedCount;
+        placedIn[g.row(cell)] |= cand[cell];
+        placedIn[g.side + g.col(cell)] |= cand[cell];
+        placedIn[2 * g.side + g.box(cell)] |= cand[cell];
+    }
     // Sets a cell's candidates.
     void write(int cell, Mask m) {
         cand[cell] = m;
