@@ -352,12 +352,13 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
         ++fixedCount;
         rest -= digitOf(m & -m);
     }
-    if (fixedCount == n) {
-        if (rest == 0) consider(fixed);
-    } else {
-        for (Mask others : table.combos(n - fixedCount, rest))
-            if (!(others & fixed)) consider(static_cast<Mask>(others | fixed));
+    if (fixedCount == n) {  // every cell fixed: the group is filled, rightly or not
+        if (rest != 0) return Filter::Broken;
+        if (required) *required = fixed;
+        return Filter::Same;
     }
+    for (Mask others : table.combos(n - fixedCount, rest))
+        if (!(others & fixed)) consider(static_cast<Mask>(others | fixed));
     if (!allowed) return Filter::Broken;
     if (required) *required = needed;
     bool changed = false, empty = false;
