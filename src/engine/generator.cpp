@@ -105,13 +105,15 @@ std::vector<int> Generator::randomSolution() {
         return static_cast<Mask>(g.all & ~(rowUsed[g.row(c)] | colUsed[g.col(c)] | boxUsed[g.box(c)]));
     };
     // free[c]: how many digits an empty cell c can take, kept up to date as
-    // digits come and go in its peers.
+    // digits come and go in its peers; more than any for a filled cell.
+    constexpr int kFilled = kMaxSide + 1;
     std::vector<int> free(g.cells, g.side);
     auto set = [&](int c, int d) {
         const Mask b = digitBit(d);
         for (int p : g.peers[c])
             if (!grid[p] && (options(p) & b)) --free[p];
         grid[c] = d;
+        free[c] = kFilled;
         rowUsed[g.row(c)] |= b;
         colUsed[g.col(c)] |= b;
         boxUsed[g.box(c)] |= b;
@@ -142,9 +144,9 @@ std::vector<int> Generator::randomSolution() {
             std::fill(free.begin(), free.end(), g.side);
             for (auto* used : {&rowUsed, &colUsed, &boxUsed}) std::fill(used->begin(), used->end(), 0);
         }
-        int best = -1, bestCount = 99;
+        int best = -1, bestCount = kFilled;
         for (int c = 0; c < g.cells; ++c)
-            if (!grid[c] && free[c] < bestCount) {
+            if (free[c] < bestCount) {
                 best = c;
                 bestCount = free[c];
             }
