@@ -178,6 +178,7 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
     std::vector<int>& intended = intended_;
     std::vector<std::vector<int>>& cages = cages_;
     std::vector<Mask>& digits = digits_;
+    cages.reserve(g.cells);  // no more cages than cells, so the lists never move
     intended.clear();
     digits.clear();
     int count = 0;
@@ -225,10 +226,7 @@ bool Generator::growCages(const std::vector<int>& solution, const CageProfile& p
         // that its sum allows few combinations.
         const bool leans = rng_.below(100) < profile.lean, low = 2 * solution[start] <= side_ + 1;
         intended.push_back(size);
-        if (id == static_cast<int>(cages.size())) {
-            cages.reserve(g.cells);  // room for every cell a cage of its own, taken once
-            cages.emplace_back().reserve(side_);  // and for a cage of every digit
-        }
+        if (id == static_cast<int>(cages.size())) cages.emplace_back().reserve(side_);  // a cage of every digit
         cages[id].assign(1, start);
         digits.push_back(digitBit(solution[start]));
         take(start, id);

@@ -231,8 +231,8 @@ public:
 
     void setClues(const Killer& k) {
         // The cages, keeping the storage of the ones before, which stay in
-        // spare_ until the cages kept are matched. Each takes room for the
-        // largest cage at once, so that it keeps room for any later one.
+        // spare_ until the cages kept are matched. Each list takes room for a
+        // cage of every digit at once, so that it never grows for later clues.
         spare_.swap(s_.cages);
         s_.cages.resize(k.cageCount());
         for (int c = 0; c < k.cageCount(); ++c) {

@@ -129,9 +129,10 @@ public:
     Grade run(int maxLevel = kLevels);
 
 private:
-    // restart() without checkKiller, for the generator's own clues: it builds
-    // only connected cages of distinct solution digits, which always pass.
-    // It makes its graders empty and starts them so.
+    // For the generator alone, which vouches for its own clues: it builds
+    // only connected cages of distinct solution digits, which always pass
+    // checkKiller. It makes its graders empty and starts each through
+    // restartTrusted, a restart() without the check.
     friend class Generator;
     Grader();
     void restartTrusted(const Killer& killer);
