@@ -17,8 +17,9 @@ Solver::Solver(const Killer& killer, SolverOptions options) : options_(options) 
     // laneKeep_ clears.
     const int side = geo_->side;
     unitWords_ = (side + 3) / 4;
-    for (const auto& unit : geo_->units)
-        for (int i = 0; i < 16; ++i) unitCells_.push_back(static_cast<std::uint16_t>(unit[i < side ? i : 0]));
+    unitCells_.resize(geo_->units.size() * 16);
+    for (std::size_t u = 0; u < geo_->units.size(); ++u)
+        for (int i = 0; i < 16; ++i) unitCells_[u * 16 + i] = static_cast<std::uint16_t>(geo_->units[u][i < side ? i : 0]);
     for (int w = 0; w < 4; ++w)
         for (int lane = 0; lane < 4; ++lane)
             if (4 * w + lane < side) laneKeep_[w] |= std::uint64_t{0xFFFF} << 16 * lane;
@@ -39,16 +40,22 @@ void Solver::buildLists() {
     const std::size_t total = units + groups_.size();
     words_ = (total + 63) / 64;
     cellBits_.assign(static_cast<std::size_t>(cells) * words_, 0);
-    auto set = [&](int cell, std::size_t k) { cellBits_[cell * words_ + k / 64] |= std::uint64_t{1} << (k % 64); };
+    degree_.assign(cells, 0);
+    std::uint64_t* bits = cellBits_.data();
     for (int c = 0; c < cells; ++c)
-        for (int u : geo_->unitsOfCell[c]) set(c, static_cast<std::size_t>(u));
-    for (std::size_t i = 0; i < groups_.size(); ++i)
-        for (int c : groups_[i].cells) set(c, units + i);
+        for (int u : geo_->unitsOfCell[c]) {  // the units all lie in the first word
+            bits[c * words_] |= std::uint64_t{1} << u;
+            ++degree_[c];
+        }
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        const std::size_t k = units + i;
+        for (int c : groups_[i].cells) {
+            bits[c * words_ + k / 64] |= std::uint64_t{1} << (k % 64);
+            ++degree_[c];
+        }
+    }
     pending_.assign(words_, 0);
     round_.assign(words_, 0);
-    degree_.assign(cells, 0);
-    for (int c = 0; c < cells; ++c)
-        for (std::size_t w = 0; w < words_; ++w) degree_[c] += popcount64(cellBits_[c * words_ + w]);
 }
 
 void Solver::settle(int k) {
