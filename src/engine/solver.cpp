@@ -69,6 +69,17 @@ void Solver::touch(int cell, bool changed) {
     for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w] & all;
 }
 
+// The sum of the digits of a mask, a byte at a time.
+struct DigitSums {
+    int low[256] = {}, high[128] = {};
+    constexpr DigitSums() {
+        for (int m = 1; m < 256; ++m) low[m] = low[m & (m - 1)] + __builtin_ctz(m) + 1;
+        for (int m = 1; m < 128; ++m) high[m] = high[m & (m - 1)] + __builtin_ctz(m) + 9;
+    }
+};
+constexpr DigitSums kDigitSums;
+static inline int digitSum(Mask m) { return kDigitSums.low[m & 0xFF] + kDigitSums.high[m >> 8 & 0x7F]; }
+
 static inline Mask ifSingle(Mask m) {
     return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
 }
@@ -192,7 +203,6 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
         const Mask single = ifSingle(m);
         clash |= fixed & single;
         fixed |= single;
-        sum -= digitOf(single | 0x8000u) & -static_cast<int>(single != 0);  // bit 15 keeps ctz off 0
         present |= m ^ single;
         lanes[n] = m;
         open[n] = x;
@@ -201,6 +211,7 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     lanes[n] = 0x7FFF;
     *required = 0;
     if (clash) return false;
+    sum -= digitSum(fixed);  // the placed digits, each once
     if (n == 0) return sum == 0;  // placed throughout: only the sum is left to check
     std::uint64_t packed[4];
     std::memcpy(packed, lanes, sizeof packed);
