@@ -18,8 +18,9 @@ Solver::Solver(const Killer& killer, SolverOptions options) : options_(options) 
     const int side = geo_->side;
     unitWords_ = (side + 3) / 4;
     unitCells_.resize(geo_->units.size() * 16);
-    for (std::size_t u = 0; u < geo_->units.size(); ++u)
-        for (int i = 0; i < 16; ++i) unitCells_[u * 16 + i] = static_cast<std::uint16_t>(geo_->units[u][i < side ? i : 0]);
+    std::uint16_t* padded = unitCells_.data();
+    for (const auto& unit : geo_->units)
+        for (int i = 0; i < 16; ++i) *padded++ = static_cast<std::uint16_t>(unit[i < side ? i : 0]);
     for (int w = 0; w < 4; ++w)
         for (int lane = 0; lane < 4; ++lane)
             if (4 * w + lane < side) laneKeep_[w] |= std::uint64_t{0xFFFF} << 16 * lane;
