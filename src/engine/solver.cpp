@@ -17,8 +17,10 @@ Solver::Solver(const Killer& killer, SolverOptions options) : options_(options) 
     // laneKeep_ clears.
     const int side = geo_->side;
     unitWords_ = (side + 3) / 4;
+    unitCells_.resize(geo_->units.size() * 16);
+    std::uint16_t* padded = unitCells_.data();
     for (const auto& unit : geo_->units)
-        for (int i = 0; i < 16; ++i) unitCells_.push_back(static_cast<std::uint16_t>(unit[i < side ? i : 0]));
+        for (int i = 0; i < 16; ++i) *padded++ = static_cast<std::uint16_t>(unit[i < side ? i : 0]);
     for (int w = 0; w < 4; ++w)
         for (int lane = 0; lane < 4; ++lane)
             if (4 * w + lane < side) laneKeep_[w] |= std::uint64_t{0xFFFF} << 16 * lane;
@@ -39,16 +41,22 @@ void Solver::buildLists() {
     const std::size_t total = units + groups_.size();
     words_ = (total + 63) / 64;
     cellBits_.assign(static_cast<std::size_t>(cells) * words_, 0);
-    auto set = [&](int cell, std::size_t k) { cellBits_[cell * words_ + k / 64] |= std::uint64_t{1} << (k % 64); };
+    degree_.assign(cells, 0);
+    std::uint64_t* bits = cellBits_.data();
     for (int c = 0; c < cells; ++c)
-        for (int u : geo_->unitsOfCell[c]) set(c, static_cast<std::size_t>(u));
-    for (std::size_t i = 0; i < groups_.size(); ++i)
-        for (int c : groups_[i].cells) set(c, units + i);
+        for (int u : geo_->unitsOfCell[c]) {  // the units all lie in the first word
+            bits[c * words_] |= std::uint64_t{1} << u;
+            ++degree_[c];
+        }
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+        const std::size_t k = units + i;
+        for (int c : groups_[i].cells) {
+            bits[c * words_ + k / 64] |= std::uint64_t{1} << (k % 64);
+            ++degree_[c];
+        }
+    }
     pending_.assign(words_, 0);
     round_.assign(words_, 0);
-    degree_.assign(cells, 0);
-    for (int c = 0; c < cells; ++c)
-        for (std::size_t w = 0; w < words_; ++w) degree_[c] += popcount64(cellBits_[c * words_ + w]);
 }
 
 void Solver::settle(int k) {
@@ -62,29 +70,50 @@ void Solver::touch(int cell, bool changed) {
     for (std::size_t w = 0; w < words_; ++w) pending_[w] |= bits[w] & all;
 }
 
+// The sum of the digits of a mask, a byte at a time.
+struct DigitSums {
+    int low[256] = {}, high[128] = {};
+    constexpr DigitSums() {
+        for (int m = 1; m < 256; ++m) low[m] = low[m & (m - 1)] + __builtin_ctz(m) + 1;
+        for (int m = 1; m < 128; ++m) high[m] = high[m & (m - 1)] + __builtin_ctz(m) + 9;
+    }
+};
+constexpr DigitSums kDigitSums;
+static inline int digitSum(Mask m) { return kDigitSums.low[m & 0xFF] + kDigitSums.high[m >> 8 & 0x7F]; }
+
 static inline Mask ifSingle(Mask m) {
     return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
 }
 
+// Lanes of a word of four 16-bit cells. Digits use bits 0..14, so a lane
+// with bit 15 set can drop 1 without borrowing from the next.
+constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+
+// Bit 15 of each lane that is not 0, of each that holds one digit.
+static inline std::uint64_t nonZero(std::uint64_t m) { return ((m | kHigh) - kLow) & kHigh; }
+static inline std::uint64_t oneDigit(std::uint64_t m) {
+    const std::uint64_t less = (m | kHigh) - kLow;  // m - 1, bit 15 set where m is not 0
+    return ~(((m & less) | kHigh) - kLow) & less & kHigh;
+}
+// The whole lanes whose bit 15 is set.
+static inline std::uint64_t widen(std::uint64_t high) { return (high >> 15) * 0xFFFF; }
+
 bool Solver::runUnit(Mask* c, int u) {
-    const auto& unit = geo_->units[u];
-    // The unit's candidates four to a word, 16 bits a cell, each lane on its
-    // own: which digits are fixed (in two cells: a clash), and which are open in one
-    // cell or more (once) and in two or more (twice). Digits use bits 0..14,
-    // so a lane with bit 15 set can drop 1 without borrowing from the next.
-    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    // The unit's candidates four to a word, each lane on its own: which
+    // digits are fixed (in two cells: a clash), and which are open in one
+    // cell or more (once) and in two or more (twice).
     const std::uint16_t* cells = &unitCells_[static_cast<std::size_t>(u) * 16];
+    std::uint64_t word[4], single[4];
     std::uint64_t fixed4 = 0, clash4 = 0, once4 = 0, twice4 = 0;
-    for (int w = 0; w < unitWords_; ++w, cells += 4) {
-        const std::uint64_t m = (c[cells[0]] | std::uint64_t{c[cells[1]]} << 16 | std::uint64_t{c[cells[2]]} << 32 |
-                                 std::uint64_t{c[cells[3]]} << 48) & laneKeep_[w];
-        const std::uint64_t less = (m | kHigh) - kLow;     // m - 1, bit 15 set where m is not 0
-        const std::uint64_t rest = m & less;               // m without its lowest digit
-        const std::uint64_t one = ~((rest | kHigh) - kLow) & less & kHigh;  // a single digit
-        const std::uint64_t single = m & ((one >> 15) * 0xFFFF);
-        const std::uint64_t open = m ^ single;
-        clash4 |= fixed4 & single;
-        fixed4 |= single;
+    for (int w = 0; w < unitWords_; ++w) {
+        const std::uint16_t* x = cells + 4 * w;
+        const std::uint64_t m = (c[x[0]] | std::uint64_t{c[x[1]]} << 16 | std::uint64_t{c[x[2]]} << 32 |
+                                 std::uint64_t{c[x[3]]} << 48) & laneKeep_[w];
+        single[w] = m & widen(oneDigit(m));
+        const std::uint64_t open = m ^ single[w];
+        word[w] = m;
+        clash4 |= fixed4 & single[w];
+        fixed4 |= single[w];
         twice4 |= once4 & open;
         once4 |= open;
     }
@@ -103,16 +132,7 @@ bool Solver::runUnit(Mask* c, int u) {
         // and twice loses just those too.
         once &= static_cast<Mask>(~fixed);
         twice &= static_cast<Mask>(~fixed);
-        bool empty = false;
-        for (int x : unit) {
-            const Mask m = c[x];
-            const Mask n = static_cast<Mask>(m & ~(fixed & ~ifSingle(m)));
-            empty |= n == 0;
-            fresh |= (n != m) & (ifSingle(n) != 0);
-            c[x] = n;
-            touch(x, n != m);
-        }
-        if (empty) return false;
+        if (!clearFixed(c, cells, word, single, fixed, fresh)) return false;
     }
     if ((once | fixed) != geo_->all) return false;
     const Mask hidden = once & static_cast<Mask>(~(twice | fixed));
@@ -120,17 +140,46 @@ bool Solver::runUnit(Mask* c, int u) {
     // change nothing until one of its cells changes elsewhere.
     if (!fresh && !hidden) settle(u);
     for (Mask rest = hidden; rest; rest &= rest - 1) {
+        // The one cell that still may take the digit, unless an earlier
+        // hidden single took that cell.
         const Mask bit = rest & -rest;
-        for (int x : unit)
-            if (c[x] & bit) {
-                if (!singleBit(c[x])) {
-                    c[x] = bit;
-                    touch(x);
-                }
-                break;
+        for (int w = 0; w < unitWords_; ++w) {
+            const std::uint64_t at = word[w] & bit * kLow;
+            if (!at) continue;
+            const int lane = __builtin_ctzll(at) / 16;
+            const std::uint64_t laneBits = std::uint64_t{0xFFFF} << 16 * lane;
+            if (!oneDigit(word[w] & laneBits)) {
+                word[w] = (word[w] & ~laneBits) | (at & laneBits);
+                c[cells[4 * w + lane]] = bit;
+                touch(cells[4 * w + lane]);
             }
+            break;
+        }
     }
     return true;
+}
+
+// Removes the fixed digits from the open cells of a unit, given four to a
+// word with its single-digit lanes; false when a cell is left without a
+// digit. fresh is set when a cell is left with one. The cells are written
+// back and marked without a branch on which of them changed.
+bool Solver::clearFixed(Mask* c, const std::uint16_t* cells, std::uint64_t* word, const std::uint64_t* single,
+                        Mask fixed, bool& fresh) {
+    const std::uint64_t drop = fixed * kLow;
+    std::uint64_t empty = 0, changed[4];
+    for (int w = 0; w < unitWords_; ++w) {
+        const std::uint64_t m = word[w], n = m & ~(drop & ~single[w]);
+        changed[w] = nonZero(m ^ n);
+        empty |= ~nonZero(n) & laneKeep_[w] & kHigh;
+        fresh |= (changed[w] & oneDigit(n)) != 0;
+        word[w] = n;
+    }
+    for (int i = 0; i < geo_->side; ++i) {
+        const int shift = 16 * (i % 4);
+        c[cells[i]] = static_cast<Mask>(word[i / 4] >> shift);
+        touch(cells[i], (changed[i / 4] >> shift & 0x8000) != 0);
+    }
+    return empty == 0;
 }
 
 // Filters a distinct group through the combinations of its open cells: the
@@ -144,7 +193,6 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     if (s.cells.size() > static_cast<std::size_t>(kMaxSide)) return false;
     // The open cells' candidates four to a word, 16 bits a cell; spare lanes
     // hold every digit so that they meet any combination.
-    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
     Mask lanes[16] = {0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF,
                       0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF};
     int sum = s.sum;
@@ -156,7 +204,6 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
         const Mask single = ifSingle(m);
         clash |= fixed & single;
         fixed |= single;
-        sum -= digitOf(single | 0x8000u) & -static_cast<int>(single != 0);  // bit 15 keeps ctz off 0
         present |= m ^ single;
         lanes[n] = m;
         open[n] = x;
@@ -165,6 +212,7 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     lanes[n] = 0x7FFF;
     *required = 0;
     if (clash) return false;
+    sum -= digitSum(fixed);  // the placed digits, each once
     if (n == 0) return sum == 0;  // placed throughout: only the sum is left to check
     std::uint64_t packed[4];
     std::memcpy(packed, lanes, sizeof packed);

@@ -52,6 +52,8 @@ private:
     void touch(int cell, bool changed = true);
     void settle(int constraint);
     bool runUnit(Mask* cand, int unit);
+    bool clearFixed(Mask* cand, const std::uint16_t* cells, std::uint64_t* word, const std::uint64_t* single,
+                    Mask fixed, bool& fresh);
     bool filterOpen(Mask* cand, const SumGroup& group, Mask* required, int* open, int& n, bool& gaveDigit);
     bool runGroup(Mask* cand, int group);
     bool propagate(Mask* cand);
