@@ -63,7 +63,7 @@ public:
     static constexpr int kDeepenTrials = 160;
     // Percent of deepening's trials, where the profile repairs, that move a
     // cell to a neighbouring cage rather than join two cages.
-    static constexpr int kMovePercent = 80;
+    static constexpr int kMovePercent = 65;
     static constexpr int kFillDeadEnds = 1000;  // dead ends before a fill of a big grid starts again
 
     Generator(int side, std::uint64_t seed);
