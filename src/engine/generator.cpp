@@ -492,9 +492,17 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
             ++failures;
             continue;
         }
+        // Deepening mostly moves a cell of the puzzle into a neighbouring cage
+        // instead: a move, repaired like a join, reshapes the clues without
+        // using up a cage, and reaches puzzles that need more steps of the
+        // level in far fewer trials than joins alone.
         Killer joined = k;
-        for (int& c : joined.cageOf)
-            if (c == b) c = a;
+        if (deepen && profile.repair && rng_.below(100) < kMovePercent) {
+            if (!moveStuckCell(joined, solution, std::vector<int>(g.cells, 0), profile)) continue;
+        } else {
+            for (int& c : joined.cageOf)
+                if (c == b) c = a;
+        }
         renumber(joined, solution);
         // A join that leaves the puzzle too hard is dropped, or where the
         // profile says so repaired by splitting where the grader gets stuck.

@@ -2,8 +2,9 @@
 // grown over it to the size mix of the level; cages split where the grader
 // (held to that level) gets stuck, until it solves the puzzle; then cages
 // joined, the smallest first, while it still does, until the puzzle needs
-// the level, earns it and keeps the level's cage shapes. A search then
-// proves the solution unique.
+// the level, earns it and keeps the level's cage shapes; for a level that
+// asks for more steps, joins and cells moved between cages go on while they
+// bring the puzzle nearer. A search then proves the solution unique.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +61,9 @@ public:
     // Deepening, which climbs by small steps, may try twice as many.
     static constexpr int kJoinTrials = 80;
     static constexpr int kDeepenTrials = 160;
+    // Percent of deepening's trials, where the profile repairs, that move a
+    // cell to a neighbouring cage rather than join two cages.
+    static constexpr int kMovePercent = 65;
     static constexpr int kFillDeadEnds = 1000;  // dead ends before a fill of a big grid starts again
 
     Generator(int side, std::uint64_t seed);
@@ -87,8 +91,9 @@ public:
     // the grader (limited to level) still solves the puzzle, or that
     // simplifyUntilGraded repairs if the profile asks for it, until the puzzle
     // needs level, earns it and fits the profile's shapes; then, while it
-    // falls short of the profile's steps, joins that keep all that
-    // and bring it no less near. False if it gives up.
+    // falls short of the profile's steps, joins or cells moved to a
+    // neighbouring cage that keep all that and bring it no less near. False
+    // if it gives up.
     bool joinToLevel(Killer& killer, const std::vector<int>& solution, const CageProfile& profile, int level,
                      Grade& result);
 
@@ -99,6 +104,8 @@ private:
                    Grade& result, bool deepen);
     // Splits a part of low..high cells off a cage, leaving at least low.
     bool splitCage(Killer& killer, int cage, int low, int high);
+    // Moves a random cell that found leaves 0 (with found all 0, any cell)
+    // into a neighbouring cage that can take it.
     bool moveStuckCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,
                        const CageProfile& profile);
 
