@@ -132,9 +132,7 @@ struct Solve : State {
     void place(int cell) {
         placed[cell] = 1;
         ++placedCount;
-        placedIn[g.row(cell)] |= cand[cell];
-        placedIn[g.side + g.col(cell)] |= cand[cell];
-        placedIn[2 * g.side + g.box(cell)] |= cand[cell];
+        for (int u : g.unitsOfCell[cell]) placedIn[u] |= cand[cell];
     }
     // Sets a cell's candidates.
     void write(int cell, Mask m) {
