@@ -34,6 +34,8 @@ inline int popcount64(std::uint64_t m) { return popcount(static_cast<unsigned>(m
 inline bool singleBit(unsigned m) { return m != 0 && (m & (m - 1)) == 0; }
 // Digit of a single-bit mask.
 inline int digitOf(unsigned m) { return __builtin_ctz(m) + 1; }
+// The mask if it holds one digit, else 0, without a branch on which.
+inline Mask ifSingle(Mask m) { return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0)); }
 
 struct Geometry {
     int side = 0;

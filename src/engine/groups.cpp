@@ -304,10 +304,6 @@ void appendDerivedGroups(const Geometry& g, const Killer& k, int maxCells, int m
 // The loops below avoid branches that depend on the candidates: puzzles
 // differ too much for a branch predictor to learn them, and mispredictions
 // cost more than the few extra operations.
-static inline Mask ifSingle(Mask m) {
-    return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
-}
-
 static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& table, Mask* required) {
     const int n = static_cast<int>(s.cells.size());
     const int* cells = s.cells.data();

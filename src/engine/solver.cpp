@@ -81,10 +81,6 @@ struct DigitSums {
 constexpr DigitSums kDigitSums;
 static inline int digitSum(Mask m) { return kDigitSums.low[m & 0xFF] + kDigitSums.high[m >> 8 & 0x7F]; }
 
-static inline Mask ifSingle(Mask m) {
-    return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0));  // 0 stays 0
-}
-
 // Lanes of a word of four 16-bit cells. Digits use bits 0..14, so a lane
 // with bit 15 set can drop 1 without borrowing from the next.
 constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
