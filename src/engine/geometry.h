@@ -37,6 +37,12 @@ inline int digitOf(unsigned m) { return __builtin_ctz(m) + 1; }
 // The mask if it holds one digit, else 0, without a branch on which.
 inline Mask ifSingle(Mask m) { return static_cast<Mask>(m & -static_cast<Mask>((m & (m - 1)) == 0)); }
 
+// Candidates packed four cells to a word, 16 bits a lane. Digits use bits
+// 0..14, so a lane with bit 15 set can drop 1 without borrowing from the next.
+constexpr std::uint64_t kLaneLow = 0x0001000100010001ull, kLaneHigh = 0x8000800080008000ull;
+// Not 0 when some lane of v is 0 (the word holds a cell without a candidate).
+inline std::uint64_t zeroLanes(std::uint64_t v) { return (v - kLaneLow) & ~v & kLaneHigh; }
+
 struct Geometry {
     int side = 0;
     int boxRows = 0;  // rows per box

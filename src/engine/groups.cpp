@@ -310,10 +310,9 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
     if (n > kMaxSide) return Filter::Broken;  // more cells than distinct digits
     // The candidates four to a word, 16 bits a cell; spare lanes hold every
     // digit so that they meet any combination.
-    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
     std::uint64_t packed[4] = {};
     const int words = (n + 3) / 4;
-    if (n % 4) packed[n / 4] = ~kHigh << 16 * (n % 4);
+    if (n % 4) packed[n / 4] = ~kLaneHigh << 16 * (n % 4);
     Mask fixed = 0, clash = 0, present = 0;
     for (int i = 0; i < n; ++i) {
         const Mask m = cand[cells[i]];
@@ -330,12 +329,9 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
     // has a candidate in it (no lane of packed & combo is zero).
     auto consider = [&](Mask combo) {
         bool fits = (combo & ~present) == 0;
-        const std::uint64_t spread = combo * kLow;
+        const std::uint64_t spread = combo * kLaneLow;
         std::uint64_t zero = 0;
-        for (int w = 0; w < words; ++w) {
-            const std::uint64_t v = packed[w] & spread;
-            zero |= (v - kLow) & ~v & kHigh;
-        }
+        for (int w = 0; w < words; ++w) zero |= zeroLanes(packed[w] & spread);
         fits &= zero == 0;
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;

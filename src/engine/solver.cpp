@@ -81,15 +81,11 @@ struct DigitSums {
 constexpr DigitSums kDigitSums;
 static inline int digitSum(Mask m) { return kDigitSums.low[m & 0xFF] + kDigitSums.high[m >> 8 & 0x7F]; }
 
-// Lanes of a word of four 16-bit cells. Digits use bits 0..14, so a lane
-// with bit 15 set can drop 1 without borrowing from the next.
-constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
-
 // Bit 15 of each lane that is not 0, of each that holds one digit.
-static inline std::uint64_t nonZero(std::uint64_t m) { return ((m | kHigh) - kLow) & kHigh; }
+static inline std::uint64_t nonZero(std::uint64_t m) { return ((m | kLaneHigh) - kLaneLow) & kLaneHigh; }
 static inline std::uint64_t oneDigit(std::uint64_t m) {
-    const std::uint64_t less = (m | kHigh) - kLow;  // m - 1, bit 15 set where m is not 0
-    return ~(((m & less) | kHigh) - kLow) & less & kHigh;
+    const std::uint64_t less = (m | kLaneHigh) - kLaneLow;  // m - 1, bit 15 set where m is not 0
+    return ~(((m & less) | kLaneHigh) - kLaneLow) & less & kLaneHigh;
 }
 // The whole lanes whose bit 15 is set.
 static inline std::uint64_t widen(std::uint64_t high) { return (high >> 15) * 0xFFFF; }
@@ -140,7 +136,7 @@ bool Solver::runUnit(Mask* c, int u) {
         // hidden single took that cell.
         const Mask bit = rest & -rest;
         for (int w = 0; w < unitWords_; ++w) {
-            const std::uint64_t at = word[w] & bit * kLow;
+            const std::uint64_t at = word[w] & bit * kLaneLow;
             if (!at) continue;
             const int lane = __builtin_ctzll(at) / 16;
             const std::uint64_t laneBits = std::uint64_t{0xFFFF} << 16 * lane;
@@ -161,12 +157,12 @@ bool Solver::runUnit(Mask* c, int u) {
 // back and marked without a branch on which of them changed.
 bool Solver::clearFixed(Mask* c, const std::uint16_t* cells, std::uint64_t* word, const std::uint64_t* single,
                         Mask fixed, bool& fresh) {
-    const std::uint64_t drop = fixed * kLow;
+    const std::uint64_t drop = fixed * kLaneLow;
     std::uint64_t empty = 0, changed[4];
     for (int w = 0; w < unitWords_; ++w) {
         const std::uint64_t m = word[w], n = m & ~(drop & ~single[w]);
         changed[w] = nonZero(m ^ n);
-        empty |= ~nonZero(n) & laneKeep_[w] & kHigh;
+        empty |= ~nonZero(n) & laneKeep_[w] & kLaneHigh;
         fresh |= (changed[w] & oneDigit(n)) != 0;
         word[w] = n;
     }
@@ -219,12 +215,8 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
         // It must miss the placed digits, use only candidates of the open
         // cells and meet every open cell (no lane of packed & combo is zero).
         // Most groups have four open cells or fewer: one word, no loop.
-        std::uint64_t v = packed[0] & combo * kLow;
-        std::uint64_t zero = (v - kLow) & ~v & kHigh;
-        for (int w = 1; w < words; ++w) {
-            v = packed[w] & combo * kLow;
-            zero |= (v - kLow) & ~v & kHigh;
-        }
+        std::uint64_t zero = zeroLanes(packed[0] & combo * kLaneLow);
+        for (int w = 1; w < words; ++w) zero |= zeroLanes(packed[w] & combo * kLaneLow);
         const bool fits = (combo & outside) == 0 && zero == 0;
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
