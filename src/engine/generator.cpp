@@ -387,7 +387,7 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
         // No stuck cage can be split: move a stuck cell into a neighbouring
         // cage instead. That changes the puzzle rather than tightening it, so
         // the solve starts again.
-        if (!moveStuckCell(k, solution, result.grid, profile)) return false;
+        if (!moveUnfoundCell(k, solution, result.grid, profile)) return false;
         renumber(k, solution);
         grader->restartTrusted(k);
         fresh = true;
@@ -395,8 +395,8 @@ bool Generator::simplifyUntilGraded(Killer& k, const std::vector<int>& solution,
     return false;
 }
 
-bool Generator::moveStuckCell(Killer& k, const std::vector<int>& solution, const std::vector<int>& found,
-                              const CageProfile& profile) {
+bool Generator::moveUnfoundCell(Killer& k, const std::vector<int>& solution, const std::vector<int>& found,
+                                const CageProfile& profile) {
     const Geometry& g = *geometryFor(side_);
     const int maxSize = std::min<int>(side_, static_cast<int>(profile.weight.size()) - 1);
     std::vector<int>& size = size_;
@@ -498,7 +498,8 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
         // level in far fewer trials than joins alone.
         Killer joined = k;
         if (deepen && profile.repair && rng_.below(100) < kMovePercent) {
-            if (!moveStuckCell(joined, solution, std::vector<int>(g.cells, 0), profile)) continue;
+            noneFound_.assign(g.cells, 0);
+            if (!moveUnfoundCell(joined, solution, noneFound_, profile)) continue;
         } else {
             for (int& c : joined.cageOf)
                 if (c == b) c = a;

@@ -104,10 +104,10 @@ private:
                    Grade& result, bool deepen);
     // Splits a part of low..high cells off a cage, leaving at least low.
     bool splitCage(Killer& killer, int cage, int low, int high);
-    // Moves a random cell that found leaves 0 (with found all 0, any cell)
-    // into a neighbouring cage that can take it.
-    bool moveStuckCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,
-                       const CageProfile& profile);
+    // Moves a random cell that found leaves 0 (a cell the solve got stuck
+    // on; with found all 0, any cell) into a neighbouring cage that can take it.
+    bool moveUnfoundCell(Killer& killer, const std::vector<int>& solution, const std::vector<int>& found,
+                         const CageProfile& profile);
 
     // A fresh solve of k in the grader of slot, made on first use: solves
     // keep their storage from one trial to the next, and skip the check of
@@ -119,13 +119,14 @@ private:
     std::unique_ptr<Grader> solving_;  // the solve that splits go on with
     std::unique_ptr<Grader> fresh_;    // fresh grades of finished or joined clues
     // Storage that the steps reuse from one call to the next: simplifyUntilGraded's,
-    // splitCage's and moveStuckCell's (the last two share mark_ and reach_),
+    // splitCage's and moveUnfoundCell's (the last two share mark_ and reach_),
     // and growCages's.
     std::vector<int> order_, sorted_, cageSize_;
     std::vector<char> stuckCage_;
     std::vector<int> cells_, part_, next_, reach_;
     std::vector<char> mark_;
     std::vector<int> stuck_, size_;
+    std::vector<int> noneFound_;  // joinWhile's found for a move of any cell: all 0
     std::vector<Mask> digits_;
     std::vector<int> freeNear_, candidates_, intended_;  // growCages's, which takes mark_ and digits_ too
     std::vector<std::vector<int>> cages_;
