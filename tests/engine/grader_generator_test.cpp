@@ -1,7 +1,9 @@
+#include <numeric>
 #include <set>
 #include "engine_test_util.h"
 #include "explain.h"
 #include "generator.h"
+#include "grader_state.h"
 #include "solver.h"
 
 using namespace sumgrid::engine;
@@ -80,4 +82,33 @@ TEST(Generator, MakesUniquePuzzlesGradedAtTheirLevelInItsShapes) {
     EXPECT_TRUE(puzzleSeed(1, 0) != puzzleSeed(1, 1) && puzzleSeed(1, 0) != puzzleSeed(2, 0));
     for (auto [side, level] : std::vector<std::pair<int, int>>{{4, 2}, {6, 4}, {9, 6}, {9, 0}})  // out of reach
         EXPECT_EQ(Generator(side, 1).generate(level, 2000).attempts, 0) << side << " " << level;
+}
+
+// The grader's pending sets across word borders: a big grid has more cages
+// and groups than one word holds, and a member too many or too few means a
+// technique looks where nothing is, or never looks again where it should.
+TEST(Pending, HoldsExactlyItsMembersAcrossWordBorders) {
+    auto members = [](const grading::Pending& p) {
+        std::vector<int> out;
+        p.any([&](int i) { return out.push_back(i), false; });
+        return out;
+    };
+    for (int n : {1, 63, 64, 65, 100, 123, 128, 130}) {
+        SCOPED_TRACE(n);
+        grading::Pending p;
+        p.fill(n);
+        std::vector<int> all(n);
+        std::iota(all.begin(), all.end(), 0);
+        EXPECT_EQ(members(p), all);
+        p.drop(n - 1);
+        all.pop_back();
+        EXPECT_EQ(members(p), all);
+        p.clear(n);
+        p.add(n - 1);
+        p.extend(n, n + 70);
+        std::vector<int> grown(71);
+        std::iota(grown.begin(), grown.end(), n - 1);
+        EXPECT_EQ(members(p), grown);
+        EXPECT_TRUE(p.has(n + 69) && (n < 2 || !p.has(n - 2)));
+    }
 }
