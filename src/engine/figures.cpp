@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 
 namespace sumgrid::engine {
 
@@ -24,7 +25,7 @@ std::string scoreText(int tenths) { return std::to_string(tenths / 10) + "." + s
 
 std::vector<int> risingOrder(const std::vector<int>& tenths) {
     std::vector<int> order(tenths.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return tenths[a] < tenths[b]; });
     return order;
 }
