@@ -89,6 +89,7 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
         {"validate " + beyond + " --level 3", 1, beyond + ": puzzle 1: beyond the grader, expected LEVEL-3\n"},
         {"validate " + higher, 1, higher + ": puzzle 1: graded LEVEL-1, expected LEVEL-2 to LEVEL-3\n"},
         {"explain " + broken + " 2", 1, broken + ": puzzle 2: solution repeats a digit in column"},
+        {"explain " + far + " 2", 1, far + ": puzzle 2: offset 65535 lies outside the file\n"},
         {"generate --side 4 --level 4 --count 1 -o " + made, 1, "LEVEL-4 is out of reach on a 4x4 grid, which gives"},
     };
     for (const auto& [args, status, message] : faults) {
@@ -103,6 +104,8 @@ TEST(BookTool, ReportsFaultsOnStandardErrorAndRefusesWhatItMustNotTouch) {
     }
     EXPECT_NE(process("inspect " + broken + " 2").out.find("solution:"), std::string::npos) << "drawn all the same";
     EXPECT_NE(process("inspect " + beyond).out.find("17 cages, beyond the grader\nsteps: "), std::string::npos);
+    EXPECT_NE(process("inspect " + far).out.find("\npuzzle 2 at offset 65535\n\n"), std::string::npos) << "a record not read: no more";
+    EXPECT_EQ(process("explain " + far + " 1").status, 0) << "puzzle 2's fault is not puzzle 1's";
     EXPECT_EQ(slurp(book), bookBytes);
     EXPECT_FALSE(fs::exists(made));
 }
@@ -167,6 +170,7 @@ TEST(BookTool, ShowsProgressOnATerminalForLongWork) {
     setenv("TERM", term.c_str(), 1);
     EXPECT_NE(process("generate --level 1 --count 1 -o -", "", true).out.find("will not write a binary book to a terminal; redirect"),
               std::string::npos);
+    EXPECT_NE(process("export " + book, "", true).out.find("# killer puzzles: "), std::string::npos) << "text is for terminals";
 }
 
 // The command line as a Unix user has it, and output that never fails in silence: help on standard

@@ -101,7 +101,7 @@ TEST(Exchange, RoundTripsAndNamesEachBadLine) {
 }
 
 // The figures of puzzles.txt and beyond-the-grader.txt as inspect prints
-// them, against figures.txt.
+// them, against figures.txt; the order a book's scores rise in.
 TEST(BookFigures, CountCagesLevelsAndSteps) {
     std::vector<std::string> errors;
     BookFigures figures;
@@ -112,6 +112,7 @@ TEST(BookFigures, CountCagesLevelsAndSteps) {
         steps += "steps: " + stepsText(g) + "\n";
     }
     EXPECT_EQ(steps + figures.text(), dataFile("figures.txt"));
+    EXPECT_EQ(risingOrder({415, 20, 415, 20, 7}), (std::vector<int>{4, 1, 3, 0, 2})) << "equal scores as given";
 }
 
 // explain on a puzzle: every rXcY=d agrees with the solution, every rXcY<>...
