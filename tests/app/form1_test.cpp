@@ -165,6 +165,9 @@ class Form1Test : public QObject {
     }
 
 private slots:
+    // The model as the program starts, before any window or test touches it:
+    // no book, puzzle 1, and digits go in pen.
+    void initTestCase() { QVERIFY(bookPath.empty() && puzzleCount == 0 && puzzleNumber == 1 && !pencilMode); }
     void init() {
         std::filesystem::create_directories(App::Path() + "/puzzles");
         std::ofstream(defaultBook(), std::ios::binary)
