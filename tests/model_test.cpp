@@ -9,6 +9,7 @@
 #include "support/model_snapshot.h"
 #include "support/test_book.h"
 #include <Qt>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,6 +82,15 @@ TEST_F(Model, RecordsAreFoundThroughTheTable) {
     loadPuzzle(bookPath, 1);
     EXPECT_EQ(CellArray(cageOf.begin() + 1, cageOf.end()), samplePuzzle().cages);
     EXPECT_EQ(solutionRead(), validGrid(4));
+
+    // A book in folders deeper than one path name may reach: opened a folder at a time.
+    std::string deep = dir.path("deep"), make = "mkdir " + deep + " && cd " + deep;
+    for (const std::string folder(200, 'd'); deep.size() <= 5000; deep += "/" + folder) make += " && mkdir " + folder + " && cd -P " + folder;
+    ASSERT_EQ(std::system((make + " && cp " + dir.path("one.wobe") + " .").c_str()), 0);
+    openBook(deep + "/one.wobe");
+    loadPuzzle(bookPath, 1);
+    EXPECT_EQ(solutionRead(), validGrid(4));
+    EXPECT_EQ(std::system(("rm -rf " + dir.path("deep")).c_str()), 0);
 
     // Records in reverse order; puzzle 3 shares puzzle 1's record.
     openBook(dir.write("three.wobe", bookWithTable(3, {20 + 167, 20, 20 + 167}, recordBytes(samplePuzzle(2)) + recordBytes(samplePuzzle(1)))));
