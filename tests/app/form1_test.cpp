@@ -538,6 +538,8 @@ private slots:
             play(QString("click %1 %1").arg(side));  // the last cell can be played
             play("key 1");
             QCOMPARE(penDigits[cellCount], uint8_t(1));
+            const QString said = QAccessible::queryAccessibleInterface(w->board())->text(QAccessible::Description);
+            QVERIFY2(said.startsWith(QString("Row %1, column %1, ").arg(side)), qPrintable(said));
             play(QString("click %1,100").arg(client.width() - 10));
             QCOMPARE(selCol, int16_t(0));  // right of the grid lies the margin
         }
@@ -595,6 +597,7 @@ private slots:
             play(step);
         QCOMPARE(seenTexts(), QStringList({fileError, " No error found so far"}));
         QCOMPARE(puzzleNumber * 1000 + cellCount, 1000);
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->board())->text(QAccessible::Description), QString("No puzzle\n No error found so far"));
     }
 };
 
