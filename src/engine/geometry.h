@@ -42,6 +42,14 @@ inline Mask ifSingle(Mask m) { return static_cast<Mask>(m & -static_cast<Mask>((
 constexpr std::uint64_t kLaneLow = 0x0001000100010001ull, kLaneHigh = 0x8000800080008000ull;
 // Not 0 when some lane of v is 0 (the word holds a cell without a candidate).
 inline std::uint64_t zeroLanes(std::uint64_t v) { return (v - kLaneLow) & ~v & kLaneHigh; }
+// Not 0 when some lane of the first words of packed holds none of combo's
+// digits: a combination must meet every cell of a group.
+inline std::uint64_t lanesWithout(const std::uint64_t* packed, int words, Mask combo) {
+    const std::uint64_t spread = combo * kLaneLow;
+    std::uint64_t zero = 0;
+    for (int w = 0; w < words; ++w) zero |= zeroLanes(packed[w] & spread);
+    return zero;
+}
 
 struct Geometry {
     int side = 0;

@@ -329,10 +329,7 @@ static Filter filterDistinct(Mask* cand, const SumGroup& s, const ComboTable& ta
     // has a candidate in it (no lane of packed & combo is zero).
     auto consider = [&](Mask combo) {
         bool fits = (combo & ~present) == 0;
-        const std::uint64_t spread = combo * kLaneLow;
-        std::uint64_t zero = 0;
-        for (int w = 0; w < words; ++w) zero |= zeroLanes(packed[w] & spread);
-        fits &= zero == 0;
+        fits &= lanesWithout(packed, words, combo) == 0;
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);

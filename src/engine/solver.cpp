@@ -214,10 +214,8 @@ bool Solver::filterOpen(Mask* c, const SumGroup& s, Mask* required, int* open, i
     for (Mask combo : table_->combos(n, sum)) {
         // It must miss the placed digits, use only candidates of the open
         // cells and meet every open cell (no lane of packed & combo is zero).
-        // Most groups have four open cells or fewer: one word, no loop.
-        std::uint64_t zero = zeroLanes(packed[0] & combo * kLaneLow);
-        for (int w = 1; w < words; ++w) zero |= zeroLanes(packed[w] & combo * kLaneLow);
-        const bool fits = (combo & outside) == 0 && zero == 0;
+        const std::uint64_t missed = lanesWithout(packed, words, combo);
+        const bool fits = (combo & outside) == 0 && missed == 0;
         const Mask take = static_cast<Mask>(-static_cast<Mask>(fits));
         allowed |= combo & take;
         needed &= static_cast<Mask>(combo | ~take);
