@@ -466,6 +466,7 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
     // Without repairs a trial's outcome depends on the cages alone, so a join
     // that failed fails again until another join changes them: it is not graded twice.
     std::vector<std::pair<int, int>> pairs, failed;
+    noneFound_.assign(g.cells, 0);
     for (int failures = 0, trials = 0; !done(); ++trials) {
         if (failures == (deepen ? kDeepenFailures : kJoinFailures) || trials == (deepen ? kDeepenTrials : kJoinTrials))
             return false;
@@ -498,7 +499,6 @@ bool Generator::joinWhile(Killer& k, const std::vector<int>& solution, const Cag
         // level in far fewer trials than joins alone.
         Killer joined = k;
         if (deepen && profile.repair && rng_.below(100) < kMovePercent) {
-            noneFound_.assign(g.cells, 0);
             if (!moveUnfoundCell(joined, solution, noneFound_, profile)) continue;
         } else {
             for (int& c : joined.cageOf)
